@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "motion/Skeleton.h"
+#include "platform/win32.h"
+
+// A BVH file read for a command-line job: the skeleton when accepted, else the refusal line
+// "FILE:LINE: refused: REASON".
+class LoadedMotion {
+public:
+    explicit LoadedMotion(LPCWSTR path);
+    ~LoadedMotion();
+    LoadedMotion(const LoadedMotion&) = delete;
+    LoadedMotion& operator=(const LoadedMotion&) = delete;
+
+    bool ok() const { return loaded != nullptr && loaded->root != nullptr; }
+    Skeleton& skeleton() const { return *loaded; }
+    const std::string& refusal() const { return refusalLine; }
+
+private:
+    Skeleton* loaded;
+    std::string refusalLine;
+};

@@ -1,0 +1,127 @@
+// The vexo binary's command-line jobs, run as a user would run them.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+#include "TempFile.h"
+
+namespace {
+
+struct RunResult {
+    int status;
+    std::string out;  // stdout, then stderr when asked for
+};
+
+// Runs vexo with the given arguments (already shell-quoted); stderr is folded into out when asked.
+RunResult vexo(const std::string& arguments, bool withStderr = false)
+{
+    const std::string command = std::string(VEXO_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
+    FILE* pipe = popen(command.c_str(), "r");
+    RunResult run{-1, {}};
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string quoted(const TempFile& file)
+{
+    std::string text = "'";
+    text += file.fsPath().string();
+    return text += "'";
+}
+
+const char* const TWO_JOINTS =
+    "HIERARCHY\nROOT Hips\n{\n OFFSET 1 0 0\n CHANNELS 3 Xposition Yposition Zrotation\n"
+    " JOINT \"arm,left\"\n {\n  OFFSET 0 2 0\n  CHANNELS 1 Zrotation\n  End Site\n  {\n   OFFSET 0 1 0\n  }\n }\n}\n"
+    "MOTION\nFrames: 2\nFrame Time: 0.04\n0 0 0 0\n1 0.5 90 90\n";
+
+}  // namespace
+
+TEST(CommandLine, CheckReportsCountsOrTheRefusal)
+{
+    TempFile good(TWO_JOINTS);
+    TempFile bad("HIERARCHY\nROOT r\n{\nOFFSET 0 0\n");
+    const RunResult one = vexo("--check " + quoted(good));
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, good.fsPath().string() + ": ok: joints=3 end_sites=1 channels=4 frames=2 frame_time=0.04\n");
+
+    const RunResult both = vexo("--check " + quoted(good) + " " + quoted(bad) + " /no/such.bvh");
+    EXPECT_EQ(both.status, 1);
+    EXPECT_NE(both.out.find(bad.fsPath().string() + ":4: refused: expected 4 tokens on the offset line\n"), std::string::npos);
+    EXPECT_NE(both.out.find("/no/such.bvh:0: refused: cannot open file\n"), std::string::npos);
+}
+
+TEST(CommandLine, PositionsWritesWorldPositionsInPreOrder)
+{
+    TempFile file(TWO_JOINTS);
+    const RunResult all = vexo("--positions " + quoted(file));
+    EXPECT_EQ(all.status, 0);
+    const std::string firstFrame =
+        "frame,joint,name,x,y,z\n"
+        "1,0,Hips,1,0,0\n"
+        "1,1,\"\"\"arm,left\"\"\",1,2,0\n"
+        "1,2,Site,1,3,0\n";
+    EXPECT_EQ(all.out.substr(0, firstFrame.size()), firstFrame);
+
+    // Frame 2: root at (2, 0.5, 0) turned 90 degrees about z; the arm turns another 90.
+    const RunResult second = vexo("--positions --frame 2 " + quoted(file));
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(all.out.substr(firstFrame.size()), second.out.substr(23));
+    float x[3], y[3], z[3];
+    ASSERT_EQ(std::sscanf(second.out.c_str(),
+                          "frame,joint,name,x,y,z\n2,0,Hips,%f,%f,%f\n2,1,\"\"\"arm,left\"\"\",%f,%f,%f\n2,2,Site,%f,%f,%f\n",
+                          &x[0], &y[0], &z[0], &x[1], &y[1], &z[1], &x[2], &y[2], &z[2]),
+              9)
+        << second.out;
+    const float expected[3][3] = {{2, 0.5f, 0}, {0, 0.5f, 0}, {0, -0.5f, 0}};
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_NEAR(x[j], expected[j][0], 1e-6f) << j;
+        EXPECT_NEAR(y[j], expected[j][1], 1e-6f) << j;
+        EXPECT_NEAR(z[j], expected[j][2], 1e-6f) << j;
+    }
+}
+
+TEST(CommandLine, PositionsPrintsNineSignificantDigits)
+{
+    TempFile file("HIERARCHY\nROOT r\n{\nOFFSET 0 0 0\nCHANNELS 1 Xposition\n}\nMOTION\nFrames: 1\nFrame Time: 1\n0.1\n");
+    EXPECT_EQ(vexo("--positions " + quoted(file)).out, "frame,joint,name,x,y,z\n1,0,r,0.100000001,0,0\n");
+}
+
+TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
+{
+    TempFile file(TWO_JOINTS);
+    TempFile bad("HIERARCHY\n");
+    const struct {
+        std::string arguments;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"--bogus", 2, "vexo: unknown option --bogus"},
+        {"--check", 2, "vexo: --check needs at least one file"},
+        {"--positions", 2, "vexo: --positions needs exactly one file"},
+        {"--positions --frame 0 " + quoted(file), 2, "vexo: --frame needs a frame number of 1 or more"},
+        {"--positions --frame x " + quoted(file), 2, "vexo: --frame needs a frame number of 1 or more"},
+        {"--positions --frame 3 " + quoted(file), 2, "vexo: --frame 3 is beyond the last frame (2)"},
+        {"--check --positions " + quoted(file), 2, "vexo: option --positions cannot be combined"},
+        {"--positions " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name, found end of file"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = vexo(c.arguments, true);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " printed: " << run.out;
+    }
+}
+
+TEST(CommandLine, DoubleDashEndsOptionsAndVersionAndHelpAnswer)
+{
+    EXPECT_EQ(vexo("--version").out, "VEXO 1.0.0.2\n");
+    EXPECT_EQ(vexo("--help").status, 0);
+    const RunResult run = vexo("--check -- --not-an-option.bvh");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "--not-an-option.bvh:0: refused: cannot open file\n");
+}
