@@ -6,3 +6,7 @@
 
 #include "platform/win32/Types.h"
 #include "platform/win32/Kernel.h"
+#include "platform/win32/User.h"
+#include "platform/win32/Gdi.h"
+#include "platform/win32/Shell.h"
+#include "platform/win32/Vexo.h"

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/win32/Types.h"
+
+// Extensions of this platform layer, with no Windows counterpart: running without a display.
+
+// Whether windows can be shown: an X display can be opened.
+BOOL VexoDisplayAvailable();
+
+// From now on, windows are created offscreen: no display is needed, each window draws into an
+// offscreen OpenGL surface of its client size (CW_USEDEFAULT gives defaultWidth x defaultHeight;
+// SetWindowPos resizes it and sends WM_SIZE), ShowWindow shows nothing and no input arrives.
+// glReadPixels reads the last frame drawn, also after SwapBuffers. Fonts use 96 dots per inch.
+BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);
