@@ -90,7 +90,7 @@ INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, D
     const CREATESTRUCTW creation{reinterpret_cast<LPVOID>(parameter), instance, nullptr, parent, 0, 0, 0, 0,
                                  static_cast<LONG>(dialogTemplate.style), dialogTemplate.caption.c_str(),
                                  u"#32770", dialogTemplate.exStyle};
-    const HWND dialog = createWindow(creation, dialogWindowProcedure, 0, procedure, [&](HWND window) {
+    const HWND dialog = createWindow(creation, dialogWindowProcedure, 0, nullptr, procedure, [&](HWND window) {
         if (!offscreenWindowsInUse()) return createDisplayDialog(window, dialogTemplate);
         return createOffscreenDialog(window, OFFSCREEN_DIALOG_UNITS.toPixelsX(dialogTemplate.cx),
                                      OFFSCREEN_DIALOG_UNITS.toPixelsY(dialogTemplate.cy));

@@ -25,6 +25,7 @@ public:
 
 // The two backends. Offscreen windows need no display; display windows need an X display and are
 // FLTK windows. Both create the native window hidden; the geometry is reported before they return.
+// An x of CW_USEDEFAULT leaves the position to the backend.
 bool offscreenWindowsInUse();
 std::unique_ptr<NativeWindow> createOffscreenWindow(HWND window, int x, int y, int width, int height);
 std::unique_ptr<NativeWindow> createDisplayWindow(HWND window, int x, int y, int width, int height);

@@ -59,6 +59,7 @@ class OffscreenWindow : public NativeWindow {
 public:
     OffscreenWindow(HWND window, int x, int y, int width, int height) : window(window)
     {
+        if (x == CW_USEDEFAULT) x = y = 0;
         reportGeometry(x, y, width, height);
     }
 

@@ -20,6 +20,7 @@ struct HWND__ {
     HWND parent = nullptr;
     HMENU menu = nullptr;  // destroyed with the window
     std::u16string title;
+    HICON icon = nullptr;  // the class's
     LONG_PTR userData = 0;
 
     // Geometry in screen pixels: the outer rectangle (menu bar and frame included) and the client
@@ -43,11 +44,11 @@ struct HWND__ {
     INT_PTR dialogResult = 0;
 };
 
-// Creates a window of the given procedure and class style from the creation parameters, with its
+// Creates a window of the given procedure, class style and icon from the creation parameters, with its
 // native side made by makeNative, sending the creation messages of CreateWindowExW; null when
 // that fails. Dialogs set their dialog procedure before the first message.
-HWND createWindow(const CREATESTRUCTW& creation, WNDPROC procedure, UINT classStyle, DLGPROC dialogProcedure,
-                  const std::function<std::unique_ptr<NativeWindow>(HWND)>& makeNative);
+HWND createWindow(const CREATESTRUCTW& creation, WNDPROC procedure, UINT classStyle, HICON icon,
+                  DLGPROC dialogProcedure, const std::function<std::unique_ptr<NativeWindow>(HWND)>& makeNative);
 
 // Whether window is a live window (created and not yet destroyed).
 bool isWindow(HWND window);

@@ -16,7 +16,7 @@ struct WindowClass {
     std::u16string name;
     UINT style;
     WNDPROC procedure;
-    HINSTANCE instance;
+    HICON icon;
 };
 
 // The outer size of a display window created with CW_USEDEFAULT.
@@ -77,7 +77,7 @@ ATOM RegisterClassW(const WNDCLASSW* windowClass)
         return 0;
     }
     windowClasses.push_back({windowClass->lpszClassName, windowClass->style, windowClass->lpfnWndProc,
-                             windowClass->hInstance});
+                             windowClass->hIcon});
     return static_cast<ATOM>(0xC000 + windowClasses.size());
 }
 
@@ -89,10 +89,11 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE)
     return TRUE;
 }
 
-HWND createWindow(const CREATESTRUCTW& creation, WNDPROC procedure, UINT classStyle, DLGPROC dialogProcedure,
-                  const std::function<std::unique_ptr<NativeWindow>(HWND)>& makeNative)
+HWND createWindow(const CREATESTRUCTW& creation, WNDPROC procedure, UINT classStyle, HICON icon,
+                  DLGPROC dialogProcedure, const std::function<std::unique_ptr<NativeWindow>(HWND)>& makeNative)
 {
     auto* window = new HWND__;
+    window->icon = icon;
     window->procedure = procedure;
     window->classStyle = classStyle;
     window->dialogProcedure = dialogProcedure;
@@ -131,14 +132,14 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
 {
     const WindowClass* windowClass = findClass(className);
     if (windowClass == nullptr) return nullptr;
-    if (x == CW_USEDEFAULT) x = y = 0;
     if (width == CW_USEDEFAULT) {
         if (offscreenWindowsInUse()) offscreenDefaultSize(&width, &height);
         else width = DISPLAY_DEFAULT_WIDTH, height = DISPLAY_DEFAULT_HEIGHT;
     }
     const CREATESTRUCTW creation{parameter, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
                                  windowName, className, exStyle};
-    return createWindow(creation, windowClass->procedure, windowClass->style, nullptr, [&](HWND window) {
+    return createWindow(creation, windowClass->procedure, windowClass->style, windowClass->icon, nullptr,
+                        [&](HWND window) {
         return offscreenWindowsInUse() ? createOffscreenWindow(window, x, y, width, height)
                                        : createDisplayWindow(window, x, y, width, height);
     });
