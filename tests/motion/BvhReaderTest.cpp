@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "LoadBvh.h"
 
@@ -164,6 +166,27 @@ TEST(BvhReader, ShortFrameLinesReadMissingValuesAsZero)
     ASSERT_TRUE(r.ok()) << r.reason;
     const float expected[] = {1, 0, 0, 0, 0, 0};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(r.skeleton->values[i], expected[i]) << i;
+}
+
+TEST(BvhReader, FrameValuesOfEveryFormConvertLikeAtof)
+{
+    const std::vector<std::string> tokens = {"1.5", "-2.25", "1e2", "0x10", "+5", "-.5", "5.", "12abc", "0.000001", "-0",
+                                             "1234567890.123456789", "9007199254740993", "inf", "7,5", "3.25"};
+    std::string names, row;
+    for (const std::string& token : tokens) {
+        names += " Xrotation";
+        row += (row.empty() ? "" : row.size() % 2 ? " \t" : " ") + token;  // blanks of both kinds
+    }
+    const LoadResult r = loadBvh(replace(tiny("", "MOTION\nFrames: 2\nFrame Time: 0.1\n" + row + "\n" + row + "\n"),
+                                         "CHANNELS 1 Xposition", "CHANNELS " + std::to_string(tokens.size()) + names));
+    ASSERT_TRUE(r.ok()) << r.line << ": " << r.reason;
+    for (size_t frame = 0; frame < 2; ++frame) {
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const float expected = static_cast<float>(std::atof(tokens[i].c_str()));
+            const float got = r.skeleton->values[frame * tokens.size() + i];
+            EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << tokens[i] << " gave " << got;
+        }
+    }
 }
 
 TEST(BvhReader, ALongLineIsOneLine)
