@@ -58,7 +58,8 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
 {
     total = depth = lineNumber = failLine = 0;
     reason.clear();
-    std::FILE* file = _wfopen(path, TEXT("r"));
+    // Binary: LineReader turns CR LF into LF itself, which gives the lines text mode would give.
+    std::FILE* file = _wfopen(path, TEXT("rb"));
     if (file == nullptr) return fail("cannot open file");
     fileSize = streamSize(file);
     LineReader reader(file);
