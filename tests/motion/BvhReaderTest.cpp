@@ -189,6 +189,15 @@ TEST(BvhReader, FrameValuesOfEveryFormConvertLikeAtof)
     }
 }
 
+TEST(BvhReader, AFrameCountTheFileCannotHoldAllocatesNothing)
+{
+    // A billion one-value frames would take 4 GB; the 100-byte file cannot hold them.
+    const LoadResult r = loadBvh(tiny("", "MOTION\nFrames: 1000000000\nFrame Time: 0.1\n1\n"));
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.reason, "file ends before frame 2 of 1000000000");
+    EXPECT_EQ(r.skeleton->values, nullptr);
+}
+
 TEST(BvhReader, ALongLineIsOneLine)
 {
     // 3000 channels make a frame line of more than 16383 characters: it must stay one frame.
