@@ -30,7 +30,8 @@ namespace fs = std::filesystem;
 
 // ===== Heap allocation counter =====
 // glibc lets a program interpose malloc; the real allocator stays reachable as __libc_malloc.
-// libstdc++'s operator new allocates through malloc, so C++ allocations are counted too.
+// libstdc++'s operator new allocates through malloc, so C++ allocations are counted too (all but
+// the over-aligned ones, which nothing measured here makes).
 
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* __libc_calloc(size_t count, size_t size);
@@ -42,7 +43,9 @@ std::atomic<long> allocationCount{0};
 
 void noteAllocation()
 {
-    if (countingAllocations.load(std::memory_order_relaxed)) allocationCount.fetch_add(1, std::memory_order_relaxed);
+    if (countingAllocations.load(std::memory_order_relaxed)) {
+        allocationCount.fetch_add(1, std::memory_order_relaxed);
+    }
 }
 }  // namespace
 
@@ -197,13 +200,15 @@ bool writeGeneratedFile(const fs::path& path)
     appendBone(text, bones, 0, 0);
     int frames = 0;
     const std::string body = frameLines(channels, TARGET_BYTES - double(text.size()), frames);
-    text += std::string("MOTION") + LINE_END + "Frames: " + std::to_string(frames) + LINE_END + "Frame Time: 0.008333" + LINE_END;
+    text += std::string("MOTION") + LINE_END + "Frames: " + std::to_string(frames) + LINE_END;
+    text += std::string("Frame Time: 0.008333") + LINE_END;
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
                          std::fwrite(body.data(), 1, body.size(), out) == body.size();
     const bool closed = std::fclose(out) == 0;
-    std::printf("generated: %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n", bones.size(), channels, frames);
+    std::printf("generated: %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n", bones.size(),
+                channels, frames);
     return written && closed;
 }
 
@@ -319,7 +324,7 @@ long statusKiB(const char* field)
     return kib;
 }
 
-// Run in a fresh process that does nothing but this load, so its high-water mark of resident
+// Runs in a fresh process that does nothing but this load, so that its high-water mark of resident
 // memory (VmHWM) is the load's peak plus the small start-up footprint.
 int measurePeak(const char* file)
 {
@@ -327,7 +332,8 @@ int measurePeak(const char* file)
     Loaded loaded;
     if (timeVexoLoad(file, loaded) < 0) return 1;
     const long peak = statusKiB("VmHWM");
-    const double valueMiB = double(loaded.skeleton->frameCount) * loaded.skeleton->channelsPerFrame * sizeof(float) / 1048576.0;
+    const Skeleton& s = *loaded.skeleton;
+    const double valueMiB = double(s.frameCount) * s.channelsPerFrame * sizeof(float) / 1048576.0;
     std::printf("peak memory (VmHWM of a fresh process that only loads the file)\n");
     std::printf("  peak resident     %8.1f MiB   (%.1f MiB before the load, so %.1f MiB for it)\n", peak / 1024.0,
                 before / 1024.0, (peak - before) / 1024.0);
@@ -353,7 +359,9 @@ int runPeakProcess(const fs::path& file)
 long countJoints(const Joint* joint)
 {
     long n = 1;
-    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) n += countJoints(child);
+    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) {
+        n += countJoints(child);
+    }
     return n;
 }
 
@@ -366,16 +374,20 @@ void measurePose(Skeleton& skeleton)
         double seconds = 0;
         allocations += allocationsDuring([&] {
             const Clock::time_point start = Clock::now();
-            for (std::int32_t f = 0; f < skeleton.frameCount; ++f) evaluatePose(skeleton.root, skeleton.frameValues(f));
+            for (std::int32_t f = 0; f < skeleton.frameCount; ++f) {
+                evaluatePose(skeleton.root, skeleton.frameValues(f));
+            }
             seconds = secondsSince(start);
         });
         best = std::min(best, seconds);
     }
     const long check = allocationsDuring([] { ::operator delete(::operator new(16)); });
-    std::printf("evaluatePose over all %d frames, %ld joints (end sites included), best of 3 passes\n", skeleton.frameCount, joints);
+    std::printf("evaluatePose over all %d frames, %ld joints (end sites included), best of 3 passes\n",
+                skeleton.frameCount, joints);
     std::printf("  %.1f ns per joint, %.2f us per frame\n", best * 1e9 / (double(skeleton.frameCount) * joints),
                 best * 1e6 / skeleton.frameCount);
-    std::printf("  heap allocations during the passes: %ld   (the counter saw %ld for one operator new)\n", allocations, check);
+    std::printf("  heap allocations during the passes: %ld   (the counter saw %ld for one operator new)\n", allocations,
+                check);
 }
 
 // ===== The comparison =====
@@ -424,8 +436,10 @@ int compareLoads(const fs::path& path)
     const double baseBest = *std::min_element(baselineSeconds.begin(), baselineSeconds.end());
     std::printf("load throughput of %.1f MB (MB = 10^6 bytes), file in the page cache, %d runs each\n", megabytes, RUNS);
     std::printf("                                      best         median\n");
-    std::printf("  VEXO BvhReader::read          %8.1f MB/s  %8.1f MB/s\n", megabytes / vexoBest, megabytes / median(vexoSeconds));
-    std::printf("  baseline fgets+strtok+atof    %8.1f MB/s  %8.1f MB/s\n", megabytes / baseBest, megabytes / median(baselineSeconds));
+    std::printf("  VEXO BvhReader::read          %8.1f MB/s  %8.1f MB/s\n", megabytes / vexoBest,
+                megabytes / median(vexoSeconds));
+    std::printf("  baseline fgets+strtok+atof    %8.1f MB/s  %8.1f MB/s\n", megabytes / baseBest,
+                megabytes / median(baselineSeconds));
     std::printf("  VEXO / baseline               %8.2fx      %8.2fx\n", baseBest / vexoBest,
                 median(baselineSeconds) / median(vexoSeconds));
     return 0;
@@ -441,9 +455,11 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool generated = argc == 1;
-    const fs::path path = generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(argv[1]);
+    const fs::path path =
+        generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(argv[1]);
     if (generated && !writeGeneratedFile(path)) {
         std::fprintf(stderr, "load_benchmark: cannot write %s\n", path.c_str());
+        fs::remove(path);
         return 1;
     }
     std::printf("file: %s\n", path.c_str());
