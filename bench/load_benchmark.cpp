@@ -17,8 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -269,6 +271,28 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+double threadCpuSeconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// Wall-clock time, and this thread's CPU time (user and kernel), which the other processes of a
+// shared machine disturb much less.
+struct Timing {
+    double wall, cpu;
+};
+
+class Stopwatch {
+public:
+    Timing elapsed() const { return {secondsSince(wallStart), threadCpuSeconds() - cpuStart}; }
+
+private:
+    Clock::time_point wallStart = Clock::now();
+    double cpuStart = threadCpuSeconds();
+};
+
 struct Loaded {
     Skeleton* skeleton = static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton)));
     Loaded() = default;
@@ -277,24 +301,24 @@ struct Loaded {
     ~Loaded() { Skeleton::destroy(skeleton); }
 };
 
-double timeVexoLoad(const fs::path& path, Loaded& loaded)
+std::optional<Timing> timeVexoLoad(const fs::path& path, Loaded& loaded)
 {
     BvhReader reader;
     const std::u16string wide = path.u16string();
-    const Clock::time_point start = Clock::now();
+    const Stopwatch stopwatch;
     const bool ok = reader.read(wide.c_str(), *loaded.skeleton);
-    const double seconds = secondsSince(start);
+    const Timing timing = stopwatch.elapsed();
     if (!ok) std::printf("VEXO refused the file: line %d: %s\n", reader.refusedLine(), reader.refusalReason().c_str());
-    return ok ? seconds : -1;
+    return ok ? std::optional(timing) : std::nullopt;
 }
 
-double timeBaselineLoad(const fs::path& path, BaselineMotion& motion)
+std::optional<Timing> timeBaselineLoad(const fs::path& path, BaselineMotion& motion)
 {
-    const Clock::time_point start = Clock::now();
+    const Stopwatch stopwatch;
     const bool ok = baselineRead(path.c_str(), motion);
-    const double seconds = secondsSince(start);
+    const Timing timing = stopwatch.elapsed();
     if (!ok) std::puts("the baseline reader could not read the file");
-    return ok ? seconds : -1;
+    return ok ? std::optional(timing) : std::nullopt;
 }
 
 void readIntoPageCache(const fs::path& path)
@@ -305,10 +329,19 @@ void readIntoPageCache(const fs::path& path)
     if (file != nullptr) std::fclose(file);
 }
 
-double median(std::vector<double> v)
+double best(const std::vector<Timing>& timings, double Timing::*clock)
 {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    double shortest = timings[0].*clock;
+    for (const Timing& t : timings) shortest = std::min(shortest, t.*clock);
+    return shortest;
+}
+
+double median(const std::vector<Timing>& timings, double Timing::*clock)
+{
+    std::vector<double> seconds;
+    for (const Timing& t : timings) seconds.push_back(t.*clock);
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
 }
 
 long statusKiB(const char* field)
@@ -330,7 +363,7 @@ int measurePeak(const char* file)
 {
     const long before = statusKiB("VmRSS");
     Loaded loaded;
-    if (timeVexoLoad(file, loaded) < 0) return 1;
+    if (!timeVexoLoad(file, loaded)) return 1;
     const long peak = statusKiB("VmHWM");
     const Skeleton& s = *loaded.skeleton;
     const double valueMiB = double(s.frameCount) * s.channelsPerFrame * sizeof(float) / 1048576.0;
@@ -367,25 +400,25 @@ long countJoints(const Joint* joint)
 
 void measurePose(Skeleton& skeleton)
 {
-    const long joints = countJoints(skeleton.root);
-    double best = 1e300;
+    const double evaluations = double(skeleton.frameCount) * double(countJoints(skeleton.root));
+    std::vector<Timing> passes;
     long allocations = 0;
     for (int pass = 0; pass < 3; ++pass) {
-        double seconds = 0;
+        Timing timing;
         allocations += allocationsDuring([&] {
-            const Clock::time_point start = Clock::now();
+            const Stopwatch stopwatch;
             for (std::int32_t f = 0; f < skeleton.frameCount; ++f) {
                 evaluatePose(skeleton.root, skeleton.frameValues(f));
             }
-            seconds = secondsSince(start);
+            timing = stopwatch.elapsed();
         });
-        best = std::min(best, seconds);
+        passes.push_back(timing);
     }
     const long check = allocationsDuring([] { ::operator delete(::operator new(16)); });
     std::printf("evaluatePose over all %d frames, %ld joints (end sites included), best of 3 passes\n",
-                skeleton.frameCount, joints);
-    std::printf("  %.1f ns per joint, %.2f us per frame\n", best * 1e9 / (double(skeleton.frameCount) * joints),
-                best * 1e6 / skeleton.frameCount);
+                skeleton.frameCount, countJoints(skeleton.root));
+    std::printf("  %.1f ns per joint wall clock, %.1f ns CPU time\n", best(passes, &Timing::wall) * 1e9 / evaluations,
+                best(passes, &Timing::cpu) * 1e9 / evaluations);
     std::printf("  heap allocations during the passes: %ld   (the counter saw %ld for one operator new)\n", allocations,
                 check);
 }
@@ -420,28 +453,30 @@ int compareLoads(const fs::path& path)
         return 1;
     }
     readIntoPageCache(path);
-    std::vector<double> vexoSeconds, baselineSeconds;
-    bool agreed = false;
+    std::vector<Timing> vexo, baseline;
     for (int run = 0; run < RUNS; ++run) {  // interleaved, so that both see the same machine load
         Loaded loaded;
-        BaselineMotion baseline;
-        vexoSeconds.push_back(timeVexoLoad(path, loaded));
-        baselineSeconds.push_back(timeBaselineLoad(path, baseline));
-        if (vexoSeconds.back() < 0 || baselineSeconds.back() < 0) return 1;
-        if (run == 0) agreed = sameValues(*loaded.skeleton, baseline);
-        std::free(baseline.values);
+        BaselineMotion motion;
+        const std::optional<Timing> vexoRun = timeVexoLoad(path, loaded);
+        const std::optional<Timing> baselineRun = timeBaselineLoad(path, motion);
+        const bool agreed = vexoRun && baselineRun && (run > 0 || sameValues(*loaded.skeleton, motion));
+        std::free(motion.values);
         if (!agreed) return 1;
+        vexo.push_back(*vexoRun);
+        baseline.push_back(*baselineRun);
     }
-    const double vexoBest = *std::min_element(vexoSeconds.begin(), vexoSeconds.end());
-    const double baseBest = *std::min_element(baselineSeconds.begin(), baselineSeconds.end());
+    const auto row = [&](const char* name, const std::vector<Timing>& t) {
+        std::printf("  %-26s %8.1f MB/s %8.1f MB/s %8.1f MB/s\n", name, megabytes / best(t, &Timing::wall),
+                    megabytes / median(t, &Timing::wall), megabytes / best(t, &Timing::cpu));
+    };
     std::printf("load throughput of %.1f MB (MB = 10^6 bytes), file in the page cache, %d runs each\n", megabytes, RUNS);
-    std::printf("                                      best         median\n");
-    std::printf("  VEXO BvhReader::read          %8.1f MB/s  %8.1f MB/s\n", megabytes / vexoBest,
-                megabytes / median(vexoSeconds));
-    std::printf("  baseline fgets+strtok+atof    %8.1f MB/s  %8.1f MB/s\n", megabytes / baseBest,
-                megabytes / median(baselineSeconds));
-    std::printf("  VEXO / baseline               %8.2fx      %8.2fx\n", baseBest / vexoBest,
-                median(baselineSeconds) / median(vexoSeconds));
+    std::printf("  %-26s %13s %13s %13s\n", "", "best (wall)", "median (wall)", "best (CPU)");
+    row("VEXO BvhReader::read", vexo);
+    row("baseline fgets+strtok+atof", baseline);
+    std::printf("  %-26s %8.2fx     %8.2fx     %8.2fx\n", "VEXO / baseline",
+                best(baseline, &Timing::wall) / best(vexo, &Timing::wall),
+                median(baseline, &Timing::wall) / median(vexo, &Timing::wall),
+                best(baseline, &Timing::cpu) / best(vexo, &Timing::cpu));
     return 0;
 }
 
@@ -466,7 +501,7 @@ int main(int argc, char** argv)
     int status = compareLoads(path);
     if (status == 0) {
         Loaded loaded;
-        status = timeVexoLoad(path, loaded) < 0;
+        status = timeVexoLoad(path, loaded) ? 0 : 1;
         if (status == 0) measurePose(*loaded.skeleton);
     }
     if (status == 0) status = runPeakProcess(path);
