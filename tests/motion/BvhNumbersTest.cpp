@@ -52,7 +52,7 @@ std::string randomToken(std::mt19937& rng)
     case 4: token = "0.000" + digits(pick(40)) + "e-3" + digits(1); break;  // subnormal and underflow
     default: token = digits(1 + pick(5)) + std::string(1, "x.-+e "[pick(6)]) + digits(pick(4)); break;
     }
-    if (pick(3) == 0) token.insert(0, "-");
+    if (pick(3) == 0) token.insert(token.begin(), '-');
     if (pick(5) == 0) token += "abc";
     return token;
 }
