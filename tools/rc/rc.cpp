@@ -18,7 +18,7 @@ namespace {
 
 struct Resource {
     int type;          // RT_* identifier
-    int id;            // when name is empty
+    int id = 0;        // when name is empty
     std::string name;  // upper case
     std::vector<unsigned char> data;
 };
