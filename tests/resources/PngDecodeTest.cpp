@@ -178,8 +178,8 @@ void fixChecksum(Bytes& stream, const char* type)
 
 TEST_F(PngDecode, DamagedStreamsFail)
 {
-    Bytes badChecksum = validStream();
-    badChecksum[chunkData(badChecksum, "IDAT") + 5] ^= 0x40;
+    Bytes badChecksum = validStream();  // the image data intact, its checksum not
+    badChecksum[chunkData(badChecksum, "IEND") - 9] ^= 0x40;
 
     Bytes badCompression = validStream();  // a valid checksum over an impossible zlib header
     badCompression[chunkData(badCompression, "IDAT")] = 0x00;
@@ -188,7 +188,7 @@ TEST_F(PngDecode, DamagedStreamsFail)
     Bytes badSignature = validStream();
     badSignature[1] = 'Q';
 
-    const std::string gif = "GIF89a\x01\x00\x01\x00\x00\x00\x00;";
+    const std::string gif("GIF89a\x01\x00\x01\x00\x80\x00\x00;", 14);
     const struct {
         const char* name;
         Bytes stream;
@@ -198,10 +198,12 @@ TEST_F(PngDecode, DamagedStreamsFail)
         {"signature", badSignature},
         {"not a PNG", Bytes(gif.begin(), gif.end())},
     };
+    ::testing::internal::CaptureStderr();
     for (const auto& c : cases) {
         Image image;
         EXPECT_FALSE(decode(c.stream, image)) << c.name;
     }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "libpng's texts are not for the user";
 }
 
 void appendChunk(Bytes& stream, const char* type, const Bytes& data)
