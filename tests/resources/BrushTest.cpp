@@ -82,13 +82,4 @@ TEST_F(BrushTest, NoImageNoBrush)
     destroyBrush(nullptr);
 }
 
-TEST(SolidBrush, NeedsNoTexture)
-{
-    auto* brush = new SolidBrush;
-    ASSERT_NE(brush, nullptr);
-    EXPECT_EQ(brush->kind, BrushKind::Solid);
-    EXPECT_EQ(brush->texture, nullptr);
-    destroyBrush(brush);
-}
-
 }  // namespace

@@ -73,14 +73,6 @@ TEST(Locator, Parses)
     EXPECT_EQ(parseLocator(nullptr).kind, Kind::Invalid);
 }
 
-TEST(Locator, TailsPointIntoTheLocator)
-{
-    const char16_t* locator = u"res://0x00400000/play.png";
-    EXPECT_EQ(parseLocator(locator).name, locator + 17);
-    const char16_t* file = u"file://a.png";
-    EXPECT_EQ(parseLocator(file).path, file + 7);
-}
-
 TEST(Locator, Formats)
 {
     const struct {

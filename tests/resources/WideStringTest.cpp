@@ -89,14 +89,4 @@ TEST(WideString, TextMayComeFromTheStringItself)
     EXPECT_EQ(textOf(s), u"bc");
 }
 
-TEST(WideString, ReleaseReturnsToTheEmptyRecord)
-{
-    WideString s;
-    ASSERT_TRUE(s.assign(u"text"));
-    s.release();
-    EXPECT_EQ(s.data, nullptr);
-    EXPECT_EQ(s.capacity, 0u);
-    EXPECT_EQ(s.length, 0u);
-}
-
 }  // namespace
