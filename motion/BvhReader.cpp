@@ -23,6 +23,26 @@ bool isEndSite(char* const tokens[2])
     return startsWith(tokens[0], "End") && startsWith(tokens[1], "Site");
 }
 
+// The value of the next token of a frame line; false, storing nothing, when the line is used up.
+// Numbers in the usual form are converted where they stand; any other token is cut out and
+// converted as such, with the same result.
+bool nextValue(char*& cursor, float& value)
+{
+    while (*cursor == ' ' || *cursor == '\t') ++cursor;
+    if (const char* number = parseDecimal(cursor, value); number != nullptr) {
+        char* stop = cursor + (number - cursor);
+        if (tokenEnd(stop) == stop) {  // the number is the whole token
+            cursor = *stop == '\0' ? stop : stop + 1;  // past the separator, as nextToken moves
+            return true;
+        }
+    }
+    char* end;
+    const char* token = nextToken(cursor, &end);
+    if (token == end) return false;
+    value = parseFloat(token, end);
+    return true;
+}
+
 // The size of a seekable stream, or 0 when it cannot be known.
 std::uint64_t streamSize(std::FILE* file)
 {
@@ -38,7 +58,8 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
 {
     total = depth = lineNumber = failLine = 0;
     reason.clear();
-    std::FILE* file = _wfopen(path, TEXT("r"));
+    // Binary: LineReader turns CR LF into LF itself, which gives the lines text mode would give.
+    std::FILE* file = _wfopen(path, TEXT("rb"));
     if (file == nullptr) return fail("cannot open file");
     fileSize = streamSize(file);
     LineReader reader(file);
@@ -189,10 +210,7 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         if (cannotFit) continue;
         float* row = skeleton.frameValues(f);
         for (std::int32_t k = 0; k < total; ++k) {
-            char* end;
-            const char* token = nextToken(cursor, &end);
-            if (token == end) break;  // the line is used up: the rest stay 0.0
-            row[k] = parseFloat(token, end);
+            if (!nextValue(cursor, row[k])) break;  // the line is used up: the rest stay 0.0
         }
     }
     if (cannotFit) return fail("file grew while it was read");

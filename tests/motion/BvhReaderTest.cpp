@@ -1,8 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 #include "LoadBvh.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VEXO_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEXO_UNDER_ASAN 1
+#endif
+#endif
 
 namespace {
 
@@ -46,6 +60,16 @@ std::string nested(int depth)
     for (int i = 1; i < depth; ++i) text += "JOINT j\n{\nOFFSET 0 1 0\nCHANNELS 0\n";
     for (int i = 0; i < depth; ++i) text += "}\n";
     return text + "MOTION\nFrames: 0\nFrame Time: 1\n";
+}
+
+// Caps this process's address space at its current size plus the given bytes.
+void limitAddressSpaceGrowth(rlim_t bytes)
+{
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + bytes;
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
 }
 
 }  // namespace
@@ -166,6 +190,36 @@ TEST(BvhReader, ShortFrameLinesReadMissingValuesAsZero)
     for (int i = 0; i < 6; ++i) EXPECT_EQ(r.skeleton->values[i], expected[i]) << i;
 }
 
+TEST(BvhReader, FrameValuesOfEveryFormConvertLikeAtof)
+{
+    const std::vector<std::string> tokens = {"1.5", "-2.25", "1e2", "0x10", "+5", "-.5", "5.", "12abc", "0.000001", "-0",
+                                             "1234567890.123456789", "9007199254740993", "inf", "7,5", "3.25"};
+    std::string names, row;
+    for (const std::string& token : tokens) {
+        names += " Xrotation";
+        row += (row.empty() ? "" : row.size() % 2 ? " \t" : " ") + token;  // blanks of both kinds
+    }
+    const LoadResult r = loadBvh(replace(tiny("", "MOTION\nFrames: 2\nFrame Time: 0.1\n" + row + "\n" + row + "\n"),
+                                         "CHANNELS 1 Xposition", "CHANNELS " + std::to_string(tokens.size()) + names));
+    ASSERT_TRUE(r.ok()) << r.line << ": " << r.reason;
+    for (size_t frame = 0; frame < 2; ++frame) {
+        for (size_t i = 0; i < tokens.size(); ++i) {
+            const float expected = static_cast<float>(std::atof(tokens[i].c_str()));
+            const float got = r.skeleton->values[frame * tokens.size() + i];
+            EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << tokens[i] << " gave " << got;
+        }
+    }
+}
+
+TEST(BvhReader, AFrameCountTheFileCannotHoldAllocatesNothing)
+{
+    // A billion one-value frames would take 4 GB; the 100-byte file cannot hold them.
+    const LoadResult r = loadBvh(tiny("", "MOTION\nFrames: 1000000000\nFrame Time: 0.1\n1\n"));
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.reason, "file ends before frame 2 of 1000000000");
+    EXPECT_EQ(r.skeleton->values, nullptr);
+}
+
 TEST(BvhReader, ALongLineIsOneLine)
 {
     // 3000 channels make a frame line of more than 16383 characters: it must stay one frame.
@@ -260,6 +314,45 @@ TEST(BvhReader, RefusalsNameTheLineAndTheReason)
         EXPECT_EQ(r.reason, c.reason) << c.text;
         EXPECT_EQ(r.skeleton->root, nullptr);
     }
+}
+
+TEST(BvhReader, FramesAcrossManyLinesKeepTheirRowsAndZeroTheGaps)
+{
+    // Enough rows that the value array has to grow several times while they are read.
+    std::string frames;
+    const int count = 20000;
+    for (int f = 0; f < count; ++f) frames += std::to_string(f) + (f % 3 == 0 ? " 0.5\n" : " 0.5 7\n");
+    const LoadResult r = loadBvh(replace(tiny("", "MOTION\nFrames: " + std::to_string(count) + "\nFrame Time: 0.1\n" + frames),
+                                         "CHANNELS 1 Xposition", "CHANNELS 3 Xposition Yposition Zposition"));
+    ASSERT_TRUE(r.ok()) << r.line << ": " << r.reason;
+    ASSERT_EQ(r.skeleton->frameCount, count);
+    for (int f = 0; f < count; ++f) {
+        const float* row = r.skeleton->frameValues(f);
+        ASSERT_EQ(row[0], float(f)) << f;
+        ASSERT_EQ(row[1], 0.5f) << f;
+        ASSERT_EQ(row[2], f % 3 == 0 ? 0.0f : 7.0f) << f;
+    }
+}
+
+// A 100-byte file claiming a billion frames must cost memory for the lines it holds, not for the
+// 4 GB its claim would take: run with an address-space cap far below that, the refusal must still be
+// about the missing frames, not about memory.
+TEST(BvhReader, AClaimedFrameCountCostsOnlyTheLinesTheFileHolds)
+{
+#ifdef VEXO_UNDER_ASAN
+    GTEST_SKIP() << "ASan's shadow memory does not fit under an address-space cap; the fuzz regressions cover this there";
+#else
+    TempFile file(tiny("", "MOTION\nFrames: 1000000000\nFrame Time: 1\n1\n2\n"));
+    EXPECT_EXIT(
+        {
+            limitAddressSpaceGrowth(rlim_t{1} << 30);
+            const LoadResult r = loadBvhFile(file.path());
+            std::fprintf(stderr, "%d: %s\n", r.line, r.reason.c_str());
+            std::fflush(stderr);
+            std::_Exit(r.reason == "file ends before frame 3 of 1000000000" ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "12: file ends before frame 3 of 1000000000");
+#endif
 }
 
 TEST(BvhReader, AMissingFileIsRefusedAtLineZero)
