@@ -1,6 +1,7 @@
 // A small program on the platform layer for the GUI tests: a window with menu 101, accelerators
-// 103 and icon 100, an OpenGL client area cleared grey every frame, and a line on stdout for every
-// message it handles, so a test can drive it with real input and read what arrived:
+// 103 and icon 100, an OpenGL client area cleared grey every frame by a display list compiled at
+// WM_CREATE (before the window is shown), and a line on stdout for every message it handles, so a
+// test can drive it with real input and read what arrived:
 //
 //     READY <milliseconds from start to the first frame>
 //     <MESSAGE> <wParam> [<x> <y>]     mouse messages carry signed client coordinates
@@ -23,6 +24,7 @@ const auto startTime = std::chrono::steady_clock::now();
 HWND mainWindow = nullptr;
 HDC deviceContext = nullptr;
 HGLRC glContext = nullptr;
+GLuint clearList = 0;
 bool viewFlags[4] = {true, true, true, true};  // Move Camera, Loop, Controls, Floor
 constexpr WORD VIEW_COMMANDS[4] = {10002, 10003, 10004, 10006};
 
@@ -54,7 +56,13 @@ bool createGlContext(HWND window)
     const int index = ChoosePixelFormat(deviceContext, &format);
     if (index == 0 || !SetPixelFormat(deviceContext, index, &format)) return false;
     glContext = wglCreateContext(deviceContext);
-    return glContext != nullptr && wglMakeCurrent(deviceContext, glContext);
+    if (glContext == nullptr || !wglMakeCurrent(deviceContext, glContext)) return false;
+    clearList = glGenLists(1);
+    glNewList(clearList, GL_COMPILE);
+    glClearColor(0.6f, 0.6f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEndList();
+    return clearList != 0;
 }
 
 INT_PTR aboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -171,6 +179,7 @@ LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DESTROY:
         say("DESTROY");
+        glDeleteLists(clearList, 1);
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(glContext);
         ReleaseDC(window, deviceContext);
@@ -187,8 +196,7 @@ void render()
     RECT client;
     GetClientRect(mainWindow, &client);
     glViewport(0, 0, client.right, client.bottom);
-    glClearColor(0.6f, 0.6f, 0.6f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glCallList(clearList);
     SwapBuffers(deviceContext);
 }
 
