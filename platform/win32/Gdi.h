@@ -5,7 +5,8 @@
 // Device contexts, the OpenGL context of a window, and fonts turned into glyph display lists.
 // A window's context is GLX (or EGL for offscreen windows); fonts come from fontconfig and FreeType.
 
-// GetDC(null) is the screen's device context, used for fonts.
+// GetDC(null) is the screen's device context, used for fonts: a new one each time, freed by
+// ReleaseDC. A window has one device context of its own, valid until the window is destroyed.
 HDC GetDC(HWND window);
 int ReleaseDC(HWND window, HDC dc);
 
