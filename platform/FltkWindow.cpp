@@ -189,7 +189,8 @@ public:
     void show(bool visible) override
     {
         if (!visible) {
-            frame->hide();
+            frame->hide();  // FLTK destroys the X windows: the context goes back to the helper window
+            rebindCurrentContext(window);
             return;
         }
         if (Fl_RGB_Image* icon = fltkImageOf(window->icon)) frame->icon(icon);

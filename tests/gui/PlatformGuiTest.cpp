@@ -222,6 +222,15 @@ TEST_F(PlatformGui, DisplayListMadeBeforeShowingDrawsInTheShownWindow)
     for (std::uint32_t pixel : client) ASSERT_EQ(pixel, 0x999999u);
 }
 
+TEST_F(PlatformGui, HiddenAndShownAgainTheWindowStillDraws)
+{
+    keys({"h"});  // the probe hides its window, draws a frame, and shows it again
+    ASSERT_TRUE(probe->waitForLine("SHOWN AGAIN"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(gui.pixel(clientX(10), clientY(10)), 0x999999u);
+    EXPECT_TRUE(probe->running());
+}
+
 TEST_F(PlatformGui, ResizingTheWindowSendsSizeOfTheClientArea)
 {
     gui.xdotool({"windowsize", window, "640", "480"});

@@ -7,6 +7,7 @@
 //     <MESSAGE> <wParam> [<x> <y>]     mouse messages carry signed client coordinates
 //     COMMAND <id>     INITMENUPOPUP <position>     DROP <path>     ABOUT <result>     CHECKS <flags>
 //     FRAMES <frames drawn> <milliseconds from the first frame to the end>
+//     SHOWN AGAIN      after H: the window hidden, a frame drawn while hidden, the window shown
 //
 // The View menu's check marks follow four flags, all set at first, each toggled by its command.
 
@@ -139,12 +140,25 @@ void mouse(const char* name, WPARAM wParam, LPARAM lParam)
         std::to_string(GET_Y_LPARAM(lParam)));
 }
 
+void render();
+
+void hideAndShowAgain(HWND window)
+{
+    ShowWindow(window, SW_HIDE);
+    render();
+    ShowWindow(window, SW_SHOW);
+    say("SHOWN AGAIN");
+}
+
 LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: say(createGlContext(window) ? "CREATE GL" : "CREATE NOGL"); return 0;
     case WM_SIZE: say("SIZE " + std::to_string(LOWORD(lParam)) + " " + std::to_string(HIWORD(lParam))); break;
-    case WM_KEYDOWN: say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : "")); break;
+    case WM_KEYDOWN:
+        say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : ""));
+        if (wParam == 'H') hideAndShowAgain(window);
+        break;
     case WM_KEYUP: say("KEYUP " + std::to_string(wParam)); break;
     case WM_SYSKEYDOWN: say("SYSKEYDOWN " + std::to_string(wParam)); break;
     case WM_CHAR: say("CHAR " + std::to_string(wParam)); break;
