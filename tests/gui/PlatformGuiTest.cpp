@@ -264,6 +264,13 @@ TEST_F(PlatformGui, OpenDialogStartsInTheCurrentDirectoryAndReturnsTheFileChosen
     EXPECT_EQ(probe->waitForLine("OPEN"), "OPENED " + file.string());
 }
 
+TEST_F(PlatformGui, WindowDestroyedWhileItsMenuOpensEndsCleanly)
+{
+    keys({"d", "alt+v"});  // the probe destroys its window at the first WM_INITMENUPOPUP
+    EXPECT_TRUE(probe->waitForLine("DESTROY"));
+    EXPECT_EQ(probe->waitForExit(), 0);
+}
+
 TEST_F(PlatformGui, TheCloseBoxEndsTheProgramWithStatus0)
 {
     gui.closeWindow(window);

@@ -8,6 +8,7 @@
 //     COMMAND <id>     INITMENUPOPUP <position>     DROP <path>     ABOUT <result>     CHECKS <flags>
 //     FRAMES <frames drawn> <milliseconds from the first frame to the end>
 //     SHOWN AGAIN      after H: the window hidden, a frame drawn while hidden, the window shown
+// After D, the next WM_INITMENUPOPUP destroys the window (from inside the menu bar's handler).
 //
 // The View menu's check marks follow four flags, all set at first, each toggled by its command.
 
@@ -26,7 +27,8 @@ HWND mainWindow = nullptr;
 HDC deviceContext = nullptr;
 HGLRC glContext = nullptr;
 GLuint clearList = 0;
-bool viewFlags[4] = {true, true, true, true};  // Move Camera, Loop, Controls, Floor
+bool viewFlags[4] = {true, true, true, true};
+bool destroyAtMenu = false;  // Move Camera, Loop, Controls, Floor
 constexpr WORD VIEW_COMMANDS[4] = {10002, 10003, 10004, 10006};
 
 void say(const std::string& line)
@@ -158,6 +160,7 @@ LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : ""));
         if (wParam == 'H') hideAndShowAgain(window);
+        if (wParam == 'D') destroyAtMenu = true;
         break;
     case WM_KEYUP: say("KEYUP " + std::to_string(wParam)); break;
     case WM_SYSKEYDOWN: say("SYSKEYDOWN " + std::to_string(wParam)); break;
@@ -165,6 +168,10 @@ LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND: command(LOWORD(wParam)); break;
     case WM_INITMENUPOPUP:
         say("INITMENUPOPUP " + std::to_string(LOWORD(lParam)));
+        if (destroyAtMenu) {
+            DestroyWindow(window);
+            return 0;
+        }
         updateMenuChecks(reinterpret_cast<HMENU>(wParam));
         break;
     case WM_MOUSEMOVE: mouse("MOUSEMOVE", wParam, lParam); break;
