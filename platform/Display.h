@@ -1,4 +1,5 @@
 #pragma once
 
-// Platform-internal: the display's vertical dots per inch; 96 when unknown and always 96 offscreen.
+// The display's resolution (platform-internal), for the fonts: 96 dots per inch offscreen or when
+// the display does not say; otherwise the X screen's, from its size in pixels and millimetres.
 int displayDotsPerInch();

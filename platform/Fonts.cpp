@@ -1,10 +1,8 @@
 // GDI fonts and their glyph display lists: CreateFontW, SelectObject, DeleteObject, GetDeviceCaps,
-// MulDiv, wglUseFontBitmapsW and DrawTextW (measuring only), over the fonts of FontFace.h.
+// wglUseFontBitmapsW and DrawTextW (measuring only), over the fonts of FontFace.h.
 
 #include <GL/gl.h>
 
-#include <cstdint>
-#include <cstdlib>
 
 #include "platform/DeviceContext.h"
 #include "platform/Display.h"
@@ -74,18 +72,6 @@ int GetDeviceCaps(HDC dc, int index)
 {
     if (dc == nullptr) return 0;
     return index == LOGPIXELSY ? displayDotsPerInch() : 0;
-}
-
-int MulDiv(int a, int b, int c)
-{
-    if (c == 0) return -1;
-    const std::int64_t product = std::int64_t{a} * b;
-    const std::int64_t divisor = c;
-    // Rounded to nearest, halves away from zero.
-    const std::int64_t magnitude = (std::llabs(product) + std::llabs(divisor) / 2) / std::llabs(divisor);
-    const std::int64_t quotient = (product < 0) != (divisor < 0) ? -magnitude : magnitude;
-    if (quotient > INT32_MAX || quotient < INT32_MIN) return -1;
-    return static_cast<int>(quotient);
 }
 
 HFONT CreateFontW(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
