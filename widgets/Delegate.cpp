@@ -38,6 +38,12 @@ void clearListeners(DelegateList& list)
     list.head = list.tail = nullptr;
 }
 
+// The list holds the address of this frame's record only while the callbacks run: it is restored
+// before returning, or, when the list was cleared (perhaps freed), clearListeners already let go.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
 void notifyListeners(DelegateList& list, void* argument)
 {
     ListenerDispatch dispatch{list.head, list.tail, list.dispatch, false};
@@ -49,3 +55,6 @@ void notifyListeners(DelegateList& list, void* argument)
     }
     if (!dispatch.listCleared) list.dispatch = dispatch.outer;
 }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif

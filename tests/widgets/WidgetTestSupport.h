@@ -33,9 +33,10 @@ public:
 private:
     int write(const char* what, float x, float y, int button)
     {
-        *log += name + "." + what + "(" + std::to_string(static_cast<int>(x)) + "," + std::to_string(static_cast<int>(y));
-        if (button >= 0) *log += "," + std::to_string(button);
-        *log += ") ";
+        log->append(name).append(".").append(what).append("(").append(std::to_string(static_cast<int>(x)));
+        log->append(",").append(std::to_string(static_cast<int>(y)));
+        if (button >= 0) log->append(",").append(std::to_string(button));
+        log->append(") ");
         return result;
     }
 };
