@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "WidgetTestSupport.h"
+#include "resources/ScratchArena.h"
+#include "resources/TextureCache.h"
 #include "widgets/Gui.h"
 #include "widgets/MouseRouting.h"
 
@@ -160,4 +162,16 @@ TEST(WidgetRect, OnRectChangedSeesTheOldEdges)
     EXPECT_EQ(watcher.seen, (std::array<float, 8>{1, 2, 4, 6, 10, 20, 30, 40}));
     EXPECT_EQ(watcher.right, 40);
     EXPECT_EQ(watcher.bottom, 60);
+}
+
+TEST(GuiStartup, StoresTheHostAndTheProgramModuleAndMakesTheArena)
+{
+    CountingHost host;
+    EXPECT_TRUE(guiStartup(&host));
+    EXPECT_EQ(guiCaptureHost(), &host);
+    EXPECT_EQ(guiModuleHandle(), GetModuleHandleW(nullptr));
+    EXPECT_NE(scratchArena(), nullptr);
+    guiShutdown();
+    EXPECT_EQ(scratchArena(), nullptr);
+    for (std::uint32_t bucket = 0; bucket < TextureCache::BUCKET_COUNT; ++bucket) EXPECT_EQ(textureCache.bucketHead(bucket), nullptr);
 }
