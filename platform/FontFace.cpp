@@ -32,9 +32,35 @@ FT_Library freeTypeLibrary()
     return library;
 }
 
+// The system's fontconfig configuration (its files and fonts), loaded on first use and freed at
+// exit: fontconfig's implicit default configuration would never be freed.
+class FontConfiguration {
+public:
+    FontConfiguration() : config(FcInitLoadConfigAndFonts()) {}
+    ~FontConfiguration()
+    {
+        if (config != nullptr) FcConfigDestroy(config);
+    }
+    FontConfiguration(const FontConfiguration&) = delete;
+    FontConfiguration& operator=(const FontConfiguration&) = delete;
+
+    FcConfig* get() const { return config; }
+
+private:
+    FcConfig* config;
+};
+
+FcConfig* fontConfiguration()
+{
+    static const FontConfiguration configuration;
+    return configuration.get();
+}
+
 // fontconfig's best scalable face for the request: its file, face index and family name.
 bool matchFontFile(const FontRequest& request, std::string& file, int& index, std::string& family)
 {
+    FcConfig* config = fontConfiguration();
+    if (config == nullptr) return false;
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
     const int weight = request.weight > 0 ? request.weight : FW_NORMAL;
@@ -42,11 +68,11 @@ bool matchFontFile(const FontRequest& request, std::string& file, int& index, st
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
 
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
 

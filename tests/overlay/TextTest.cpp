@@ -196,8 +196,9 @@ TEST_F(Text, PlacementIsExactAtEveryPixelPosition)
     const Ink atOrigin = ink([&] { drawText(overlay, font, 0, 0, "Space - Toggle Pause", -1, WHITE); });
     ASSERT_GT(count(atOrigin), 0);
     // The key list's column in a 640-wide window, its rows, and odd offsets.
-    for (auto [x, y] : {std::pair{500, 0}, {500, 14}, {500, 70}, {3, 7}, {101, 33}, {333, 85}}) {
-        const Ink moved = ink([&] { drawText(overlay, font, x, y, "Space - Toggle Pause", -1, WHITE); });
+    for (const auto& position : {std::pair{500, 0}, {500, 14}, {500, 70}, {3, 7}, {101, 33}, {333, 85}}) {
+        const auto [x, y] = position;
+        const Ink moved = ink([&] { drawText(overlay, font, position.first, position.second, "Space - Toggle Pause", -1, WHITE); });
         EXPECT_EQ(moved, shifted(atOrigin, x, y)) << x << "," << y;
     }
 }

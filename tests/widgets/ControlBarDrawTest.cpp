@@ -36,8 +36,10 @@
 #endif
 
 namespace {
+#ifndef VEXO_SANITIZED
 thread_local bool countingAllocations = false;  // the driver's own threads never count
 long allocationCount = 0;
+#endif
 
 // Heap allocations the program made while f ran; -1 where they cannot be counted.
 long allocationsDuring(const std::function<void()>& f)
