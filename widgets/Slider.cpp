@@ -10,13 +10,6 @@ namespace {
 constexpr std::int32_t BODY_BORDER = 2;
 constexpr std::int32_t THUMB_BORDER = 4;
 
-float thumbWidth(const Brush* thumbSkin)
-{
-    std::int32_t width = 0, height = 0;
-    brushSize(thumbSkin, &width, &height);
-    return static_cast<float>(width);
-}
-
 // Truncation toward zero, kept within the 32-bit range.
 std::int32_t truncated(float n)
 {
@@ -145,5 +138,7 @@ std::int32_t Slider::clamped(std::int32_t v) const
 
 float Slider::thumbTravel() const
 {
-    return (right - left) - thumbWidth(thumbSkin);
+    std::int32_t width = 0, height = 0;
+    brushSize(thumbSkin, &width, &height);
+    return (right - left) - static_cast<float>(width);
 }
