@@ -86,21 +86,6 @@ TEST(FontFace, CellMetricsFollowTheWindowsAscentAndDescent)
     }
 }
 
-TEST(FontFace, AdvancesAreWholeHintedPixelsAndMatchTheRenderedGlyphs)
-{
-    FontPtr font = open("Arial", -12);
-    ASSERT_NE(font, nullptr);
-    // Liberation Sans at 12 pixels: digits are tabular, 'm' is the widest lower-case letter.
-    EXPECT_EQ(glyphAdvance(*font, U'0'), glyphAdvance(*font, U'9'));
-    EXPECT_GT(glyphAdvance(*font, U'm'), glyphAdvance(*font, U'n'));
-    EXPECT_GT(glyphAdvance(*font, U' '), 0);
-    MonoGlyph glyph;
-    for (char32_t c : {U'A', U'g', U'&', U'\u00e9', U'\u0141'}) {
-        ASSERT_TRUE(renderMonoGlyph(*font, c, glyph));
-        EXPECT_EQ(glyph.advance, glyphAdvance(*font, c)) << static_cast<unsigned>(c);
-    }
-}
-
 TEST(FontFace, GlyphImagesSitOnTheBaselineBottomRowFirst)
 {
     FontPtr font = open("Arial", -12);

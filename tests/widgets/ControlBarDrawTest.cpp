@@ -219,13 +219,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ControlBar, TheButtonAndTheSliderShareTheHudFont)
-{
-    ASSERT_NE(hudFont, nullptr);
-    EXPECT_EQ(button.font, hudFont);
-    EXPECT_EQ(fontCache.references(hudFont), 2);
-}
-
 TEST_F(ControlBar, TheThumbIsDrawnWhereTheValuePutsIt)
 {
     Image thumb;

@@ -42,22 +42,6 @@ TEST(DelegateList, CallsListenersInRegistrationOrderEveryTime)
     EXPECT_EQ(log, "abcabc");
 }
 
-TEST(DelegateList, PassesTargetAndArgument)
-{
-    static void* seenTarget = nullptr;
-    static void* seenArgument = nullptr;
-    int target = 0, argument = 0;
-    DelegateList list;
-    addListener(list, &target, [](void* t, void* a) {
-        seenTarget = t;
-        seenArgument = a;
-    });
-    notifyListeners(list, &argument);
-    EXPECT_EQ(seenTarget, &target);
-    EXPECT_EQ(seenArgument, &argument);
-    clearListeners(list);
-}
-
 TEST(DelegateList, ListenerAddedDuringANotificationIsCalledFromTheNextOne)
 {
     std::string log;

@@ -38,14 +38,6 @@ struct SliderFixture : ::testing::Test {
 
 }  // namespace
 
-TEST(SliderDefaults, RangeZeroToHundredValueZero)
-{
-    Slider slider;
-    EXPECT_EQ(slider.minimum, 0);
-    EXPECT_EQ(slider.maximum, 100);
-    EXPECT_EQ(slider.value, 0);
-}
-
 TEST_F(SliderFixture, ThumbTravelsOverTheTrackLessItsWidth)
 {
     const float expected[] = {0, 38, 76, 114, 152};

@@ -38,20 +38,6 @@ struct Tree : ::testing::Test {
 
 }  // namespace
 
-TEST_F(Tree, ChildrenAreLinkedInInsertionOrder)
-{
-    EXPECT_EQ(root.firstChild, &a);
-    EXPECT_EQ(root.lastChild, &empty);
-    EXPECT_EQ(a.nextSibling, &b);
-    EXPECT_EQ(b.nextSibling, &empty);
-    EXPECT_EQ(empty.nextSibling, nullptr);
-    EXPECT_EQ(empty.prevSibling, &b);
-    EXPECT_EQ(b.prevSibling, &a);
-    EXPECT_EQ(a.prevSibling, nullptr);
-    for (Widget* child : {&a, &b, &empty}) EXPECT_EQ(child->parent, &root);
-    EXPECT_EQ(inner.parent, &a);
-}
-
 TEST_F(Tree, HitTestFindsTheTopmostWidgetWithHalfOpenEdges)
 {
     struct Case {
