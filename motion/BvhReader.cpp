@@ -25,58 +25,41 @@ bool isEndSite(char* const tokens[2])
     return startsWith(tokens[0], "End") && startsWith(tokens[1], "Site");
 }
 
-// The value rows of the frames read so far, in an array grown geometrically as their lines arrive.
-// The declared frame count only caps the growth and is never trusted with an allocation of its
-// own: a file claiming more frames than it holds costs memory only for the lines it has, whatever
-// the stream can tell of its size (text-mode streams and pipes cannot tell it at all).
-class FrameRows {
+// The frame lines, copied as they arrive, each with its terminator. The value array is allocated
+// only once the file has shown every line its frame count claims, so a claim costs memory for the
+// lines present only, whatever the stream can tell of its size (text-mode streams and pipes cannot
+// tell it). Allocated zero-filled in one piece, the array is then written only where values stand,
+// so rows left short cost neither time nor resident memory.
+class FrameLines {
 public:
-    FrameRows(std::int32_t frames, std::int32_t perFrame) : frames(frames), perFrame(perFrame) {}
-    ~FrameRows() { std::free(data); }
-    FrameRows(const FrameRows&) = delete;
-    FrameRows& operator=(const FrameRows&) = delete;
+    FrameLines() = default;
+    ~FrameLines() { std::free(text); }
+    FrameLines(const FrameLines&) = delete;
+    FrameLines& operator=(const FrameLines&) = delete;
 
-    // The next row, zero-filled, or null when memory runs out. At most `frames` rows are appended.
-    float* append()
+    // Copies the line up to its terminator; false when memory runs out.
+    bool append(const char* line)
     {
-        if (used == capacity && !grow()) return nullptr;
-        float* row = data + used * size_t(perFrame);
-        std::fill(row, row + perFrame, 0.0f);
-        ++used;
-        return row;
-    }
-
-    // The rows appended, in an array of exactly their size (one element at least, so that a
-    // motion without values still has an array), now owned by the caller; null when out of memory.
-    float* release()
-    {
-        const size_t count = std::max<size_t>(used * size_t(perFrame), 1);
-        auto* trimmed = static_cast<float*>(data == nullptr ? std::calloc(count, sizeof(float))
-                                                            : std::realloc(data, count * sizeof(float)));
-        if (trimmed != nullptr) data = nullptr;
-        return trimmed;
-    }
-
-private:
-    bool grow()
-    {
-        constexpr size_t FIRST_BYTES = size_t{1} << 16;
-        size_t rows = capacity * 2;
-        if (rows == 0) rows = perFrame == 0 ? size_t(frames) : std::max<size_t>(FIRST_BYTES / sizeof(float) / perFrame, 1);
-        rows = std::min(rows, size_t(frames));
-        const size_t count = std::max<size_t>(rows * size_t(perFrame), 1);
-        auto* larger = static_cast<float*>(std::realloc(data, count * sizeof(float)));
-        if (larger == nullptr) return false;
-        data = larger;
-        capacity = rows;
+        const size_t length = std::strlen(line) + 1;
+        if (capacity - size < length) {
+            const size_t grown = std::max(capacity * 2, size + length);
+            auto* larger = static_cast<char*>(std::realloc(text, grown));
+            if (larger == nullptr) return false;
+            text = larger;
+            capacity = grown;
+        }
+        std::memcpy(text + size, line, length);
+        size += length;
         return true;
     }
 
-    std::int32_t frames;
-    std::int32_t perFrame;
-    float* data = nullptr;
-    size_t capacity = 0;  // rows
-    size_t used = 0;
+    // The first line; each line is followed directly by the next.
+    char* first() { return text; }
+
+private:
+    char* text = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
 };
 
 }  // namespace
@@ -229,30 +212,30 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         reason = "frame count too large: the values would take 4 GiB or more";
         return false;
     }
-    FrameRows rows(frames, total);
+    FrameLines kept;
     for (std::int32_t f = 0; f < frames; ++f) {
-        char* cursor = readLine();
-        if (cursor == nullptr) {
+        const char* line = readLine();
+        if (line == nullptr) {
             failLine = lineNumber + 1;
             reason = "file ends before frame " + std::to_string(f + 1) + " of " + std::to_string(frames);
             if (lines->readFailed()) reason = "cannot read file";
             return false;
         }
-        float* row = rows.append();
-        if (row == nullptr) return fail("out of memory");
+        if (!kept.append(line)) return fail("out of memory");
+    }
+    if (!skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
+    char* cursor = kept.first();
+    for (std::int32_t f = 0; f < frames; ++f) {
+        char* next = cursor + std::strlen(cursor) + 1;
+        float* row = skeleton.frameValues(f);
         for (std::int32_t k = 0; k < total; ++k) {
             char* end;
             const char* token = nextToken(cursor, &end);
             if (token == end) break;  // the line is used up: the rest stay 0.0
             row[k] = parseFloat(token, end);
         }
+        cursor = next;
     }
-    float* values = rows.release();
-    if (values == nullptr) return fail("out of memory");
-    skeleton.values = values;
-    skeleton.frameCount = frames;
-    skeleton.frameTime = frameTime;
-    skeleton.channelsPerFrame = total;
     return true;
 }
 
