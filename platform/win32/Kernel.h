@@ -31,7 +31,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LP
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int outSize);
 
 // The C runtime's wide open. In text mode ("r", "rt") a CR LF pair reads as LF, as on Windows;
-// "rb" reads the bytes unchanged. Only reading is provided.
+// "rb" reads the bytes unchanged. Only reading is provided, and a text-mode stream cannot seek
+// (fseek fails), so its size cannot be learnt from it.
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode);
 
 // The C runtime's locale-explicit number conversion, used with the classic "C" locale so that
