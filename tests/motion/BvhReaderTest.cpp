@@ -60,6 +60,7 @@ std::string nested(int depth)
     return text + "MOTION\nFrames: 0\nFrame Time: 1\n";
 }
 
+#ifndef VEXO_UNDER_ASAN
 // Caps this process's address space at its current size plus the given bytes.
 void limitAddressSpaceGrowth(rlim_t bytes)
 {
@@ -69,6 +70,7 @@ void limitAddressSpaceGrowth(rlim_t bytes)
     const rlimit cap{limit, limit};
     setrlimit(RLIMIT_AS, &cap);
 }
+#endif
 
 // A field of /proc/self/status in kB, such as "VmRSS:" (resident now) or "VmHWM:" (resident peak).
 long statusKb(const std::string& field)
