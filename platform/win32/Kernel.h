@@ -45,7 +45,8 @@ int lstrcmpiW(LPCWSTR a, LPCWSTR b);  // the same, ignoring the case of ASCII an
 // ---------------------------------------------------------------------------------------------
 
 // The C runtime's wide open. In text mode ("r", "rt") a CR LF pair reads as LF, as on Windows;
-// "rb" reads the bytes unchanged. Only reading is provided.
+// "rb" reads the bytes unchanged. Only reading is provided, and a text-mode stream cannot seek
+// (fseek fails), so its size cannot be learnt from it.
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode);
 
 struct SECURITY_ATTRIBUTES;

@@ -163,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size)
         checkLoaded(*skeleton);
     } else {
         FUZZ_CHECK(skeleton->root == nullptr);
+        FUZZ_CHECK(skeleton->values == nullptr);  // a refused file leaves the skeleton untouched
         FUZZ_CHECK(!reader.refusalReason().empty());
         // The file opened, so the refusal names one of its lines or the one just past its end.
         FUZZ_CHECK(reader.refusedLine() >= 1);
