@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr WCHAR WINDOW_CLASS[] = u"VEXOWnd";
 constexpr WCHAR WINDOW_TITLE[] = u"VEXO";
 constexpr WORD ICON_ID = 100;
 constexpr WORD MENU_ID = 101;
@@ -40,6 +39,12 @@ void unregisterWindowClass(LPCWSTR className)
     UnregisterClassW(className, GetModuleHandleW(nullptr));
 }
 
+bool createMainWindow(Viewer& viewer, HINSTANCE instance)
+{
+    return viewer.create(WS_EX_ACCEPTFILES, MAIN_WINDOW_CLASS, WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                         CW_USEDEFAULT, 0, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(MENU_ID)), instance);
+}
+
 void runMainLoop(Viewer& viewer, HACCEL accelerators)
 {
     MSG message;
@@ -61,21 +66,20 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile)
     if (!VexoDisplayAvailable()) return fail("no display available to show the viewer (is DISPLAY set?)");
     startupFilePath = startupFile;
     const HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(ACCELERATORS_ID));
-    if (!registerWindowClass(WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
+    if (!registerWindowClass(MAIN_WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
         return fail("cannot register the window class");
     }
     int status = 0;
     Viewer* viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) {
         status = fail("out of memory");
-    } else if (!viewer->create(WS_EX_ACCEPTFILES, WINDOW_CLASS, WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
-                               CW_USEDEFAULT, 0, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(MENU_ID)), instance)) {
+    } else if (!createMainWindow(*viewer, instance)) {
         status = fail("cannot create the main window (no OpenGL?)");
     } else {
         ShowWindow(viewer->hwnd, SW_SHOW);
         runMainLoop(*viewer, accelerators);
     }
     delete viewer;
-    unregisterWindowClass(WINDOW_CLASS);
+    unregisterWindowClass(MAIN_WINDOW_CLASS);
     return status;
 }

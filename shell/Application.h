@@ -7,9 +7,16 @@ class Viewer;
 // The seconds handed to Viewer::tick on every idle pass (playback advances one frame per pass).
 constexpr double IDLE_STEP_SECONDS = 0.008;
 
-// Registers the class of the main window, whose procedure is windowProcedure.
+// The class of the main window; its procedure is windowProcedure.
+inline constexpr WCHAR MAIN_WINDOW_CLASS[] = u"VEXOWnd";
+
 bool registerWindowClass(LPCWSTR className, HICON icon);
 void unregisterWindowClass(LPCWSTR className);
+
+// Creates the viewer's main window (of MAIN_WINDOW_CLASS, titled "VEXO", with the main menu,
+// accepting dropped files, not yet shown); the viewer sets up GL and opens startupFilePath during
+// the creation. False when the window could not be made.
+bool createMainWindow(Viewer& viewer, HINSTANCE instance);
 
 // Takes messages without waiting until WM_QUIT; whenever none is waiting, ticks and renders the
 // viewer. Messages first go through the accelerator table for the viewer's window.
