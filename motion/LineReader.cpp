@@ -21,7 +21,6 @@ char* LineReader::next()
                 savedAt = static_cast<size_t>(lf + 1 - buffer);
                 savedByte = buffer[savedAt];
                 buffer[savedAt] = '\0';
-                consumedBytes += savedAt - begin;
                 begin = scanned = savedAt;
                 return line;
             }
@@ -33,7 +32,6 @@ char* LineReader::next()
             savedAt = end;
             savedByte = buffer[end];
             buffer[end] = '\0';
-            consumedBytes += end - begin;
             begin = scanned = end;
             return line;
         }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 
 // Whole physical lines from a stream, however long, without copying them: each line is handed out
@@ -18,8 +17,6 @@ public:
     char* next();
 
     bool readFailed() const { return failed; }
-    // Bytes of the stream handed out as lines so far.
-    std::uint64_t consumed() const { return consumedBytes; }
 
     static constexpr size_t INITIAL_CAPACITY = size_t{1} << 20;
 
@@ -36,5 +33,4 @@ private:
     char savedByte = 0;
     bool atEnd = false;
     bool failed = false;
-    std::uint64_t consumedBytes = 0;
 };

@@ -1,8 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "LoadBvh.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define VEXO_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEXO_UNDER_ASAN 1
+#endif
+#endif
 
 namespace {
 
@@ -46,6 +58,16 @@ std::string nested(int depth)
     for (int i = 1; i < depth; ++i) text += "JOINT j\n{\nOFFSET 0 1 0\nCHANNELS 0\n";
     for (int i = 0; i < depth; ++i) text += "}\n";
     return text + "MOTION\nFrames: 0\nFrame Time: 1\n";
+}
+
+// Caps this process's address space at its current size plus the given bytes.
+void limitAddressSpaceGrowth(rlim_t bytes)
+{
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + bytes;
+    const rlimit cap{limit, limit};
+    setrlimit(RLIMIT_AS, &cap);
 }
 
 }  // namespace
@@ -260,6 +282,65 @@ TEST(BvhReader, RefusalsNameTheLineAndTheReason)
         EXPECT_EQ(r.reason, c.reason) << c.text;
         EXPECT_EQ(r.skeleton->root, nullptr);
     }
+}
+
+TEST(BvhReader, FramesAcrossManyLinesKeepTheirRowsAndZeroTheGaps)
+{
+    // Enough rows that the value array has to grow several times while they are read.
+    std::string frames;
+    const int count = 20000;
+    for (int f = 0; f < count; ++f) frames += std::to_string(f) + (f % 3 == 0 ? " 0.5\n" : " 0.5 7\n");
+    const LoadResult r = loadBvh(replace(tiny("", "MOTION\nFrames: " + std::to_string(count) + "\nFrame Time: 0.1\n" + frames),
+                                         "CHANNELS 1 Xposition", "CHANNELS 3 Xposition Yposition Zposition"));
+    ASSERT_TRUE(r.ok()) << r.line << ": " << r.reason;
+    ASSERT_EQ(r.skeleton->frameCount, count);
+    for (int f = 0; f < count; ++f) {
+        const float* row = r.skeleton->frameValues(f);
+        ASSERT_EQ(row[0], float(f)) << f;
+        ASSERT_EQ(row[1], 0.5f) << f;
+        ASSERT_EQ(row[2], f % 3 == 0 ? 0.0f : 7.0f) << f;
+    }
+}
+
+// A 100-byte file claiming a billion frames must cost memory for the lines it holds, not for the
+// 4 GB its claim would take: run with an address-space cap far below that, the refusal must still be
+// about the missing frames, not about memory.
+TEST(BvhReader, AClaimedFrameCountCostsOnlyTheLinesTheFileHolds)
+{
+#ifdef VEXO_UNDER_ASAN
+    GTEST_SKIP() << "ASan's shadow memory does not fit under an address-space cap; the fuzz regressions cover this there";
+#else
+    TempFile file(tiny("", "MOTION\nFrames: 1000000000\nFrame Time: 1\n1\n2\n"));
+    EXPECT_EXIT(
+        {
+            limitAddressSpaceGrowth(rlim_t{1} << 30);
+            const LoadResult r = loadBvhFile(file.path());
+            std::fprintf(stderr, "%d: %s\n", r.line, r.reason.c_str());
+            std::fflush(stderr);
+            std::_Exit(r.reason == "file ends before frame 3 of 1000000000" ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "12: file ends before frame 3 of 1000000000");
+#endif
+}
+
+TEST(BvhReader, ReadsAStreamThatCannotSeekAndLeavesItOpen)
+{
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string text = EXAMPLE;
+    ASSERT_EQ(write(ends[1], text.data(), text.size()), ssize_t(text.size()));
+    close(ends[1]);
+    std::FILE* stream = fdopen(ends[0], "r");
+    ASSERT_NE(stream, nullptr);
+
+    SkeletonPtr skeleton(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))));
+    BvhReader reader;
+    ASSERT_TRUE(reader.read(stream, *skeleton)) << reader.refusedLine() << ": " << reader.refusalReason();
+    EXPECT_EQ(skeleton->frameCount, 2);
+    EXPECT_EQ(skeleton->channelsPerFrame, 9);
+    EXPECT_EQ(skeleton->values[9 + 5], 90.0f);
+    EXPECT_EQ(std::fgetc(stream), EOF);
+    EXPECT_EQ(std::fclose(stream), 0);
 }
 
 TEST(BvhReader, AMissingFileIsRefusedAtLineZero)

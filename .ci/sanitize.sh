@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Sanitizer check: builds the unit tests and fuzz targets with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer (any report is fatal), runs ctest, then fuzzes every target for
+# SECONDS (default 60; 0 skips fuzzing) from a scratch copy of its seed corpus.
+#
+#   .ci/sanitize.sh [SECONDS]
+#
+# Silent on success. On failure it prints the tail of the failing step's log and exits non-zero;
+# crashing inputs are kept in BUILD/fuzz-artifacts. Environment: VEXO_SANITIZE_BUILD (build
+# directory, default build/sanitize), VEXO_JOBS (parallel jobs, default 2), CC/CXX (default clang).
+set -euo pipefail
+
+seconds="${1:-60}"
+if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
+  echo "usage: $0 [SECONDS]" >&2
+  exit 2
+fi
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VEXO_SANITIZE_BUILD:-$repo/build/sanitize}"
+jobs="${VEXO_JOBS:-2}"
+cc="${CC:-clang}"
+cxx="${CXX:-clang++}"
+flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all"
+
+for tool in cmake "$cc" "$cxx"; do
+  command -v "$tool" >/dev/null || { echo "sanitize: $tool not found" >&2; exit 1; }
+done
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+
+mkdir -p "$build"
+scratch="$(mktemp -d "${TMPDIR:-/tmp}/vexo-sanitize.XXXXXX")"
+trap 'rm -rf "$scratch"' EXIT
+
+# Runs a step with its output in a log; shows the log's tail only when the step fails.
+step() {
+  local name="$1"
+  shift
+  local log="$build/$name.log"
+  if ! "$@" >"$log" 2>&1; then
+    echo "sanitize: $name failed (full log: $log)" >&2
+    tail -n 60 "$log" >&2
+    exit 1
+  fi
+}
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+
+step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
+  -DVEXO_BUILD_TESTS=ON -DVEXO_BUILD_BENCH=OFF -DVEXO_FUZZ=ON
+step build cmake --build "$build" -j "$jobs"
+step ctest ctest --test-dir "$build" --output-on-failure -j "$jobs"
+
+[ "$seconds" -gt 0 ] || exit 0
+mkdir -p "$build/fuzz-artifacts"
+for dir in "$repo"/tests/fuzz/*/; do
+  name="$(basename "$dir")"
+  [ -d "$dir/seeds" ] || continue
+  target="$build/tests/fuzz/fuzz_$name"
+  [ -x "$target" ] || { echo "sanitize: fuzz target $target was not built" >&2; exit 1; }
+  corpus="$scratch/$name"
+  mkdir -p "$corpus"
+  cp "$dir"/seeds/* "$corpus"/
+  options=(-max_total_time="$seconds" -timeout=2 -rss_limit_mb=1024 -print_final_stats=1
+           -artifact_prefix="$build/fuzz-artifacts/$name-")
+  [ -f "$dir/$name.dict" ] && options+=(-dict="$dir/$name.dict")
+  step "fuzz-$name" "$target" "${options[@]}" "$corpus"
+done
