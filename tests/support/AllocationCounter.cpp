@@ -1,11 +1,16 @@
 // malloc and its relatives, defined in the program so that every library's calls land here first
-// (ELF symbol interposition), then handed to the C library's own implementation.
+// (ELF symbol interposition), then handed to the C library's own implementation. While counting,
+// each allocation walks its call stack to find whose it is.
 
 #include "AllocationCounter.h"
+
+#include <dlfcn.h>
+#include <execinfo.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <exception>
 
 extern "C" {
 void* __libc_malloc(std::size_t size);
@@ -18,11 +23,36 @@ void __libc_free(void* memory);
 namespace {
 
 std::atomic<bool> counting{false};
-std::atomic<std::size_t> allocations{0};
+std::atomic<std::size_t> ownCount{0};
+std::atomic<std::size_t> libraryCount{0};
+thread_local bool walking = false;  // the walk itself may allocate: not counted
+
+// Load addresses of the test program and of the runtime libraries that allocate for their callers.
+void* programBase = nullptr;
+void* libcBase = nullptr;
+void* libstdcxxBase = nullptr;
+
+void* baseOf(const void* address)
+{
+    Dl_info info{};
+    return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
+}
 
 void note()
 {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (!counting.load(std::memory_order_relaxed) || walking) return;
+    walking = true;
+    void* frames[48];
+    const int n = backtrace(frames, 48);
+    bool own = false;
+    for (int i = 1; i < n; ++i) {  // frame 0 is this interposer
+        void* base = baseOf(frames[i]);
+        if (base == libcBase || base == libstdcxxBase) continue;
+        own = base == programBase;
+        break;
+    }
+    (own ? ownCount : libraryCount).fetch_add(1, std::memory_order_relaxed);
+    walking = false;
 }
 
 }  // namespace
@@ -77,7 +107,15 @@ void free(void* memory)
 
 AllocationCounter::AllocationCounter()
 {
-    allocations = 0;
+    if (programBase == nullptr) {
+        programBase = baseOf(reinterpret_cast<const void*>(&baseOf));
+        libcBase = baseOf(reinterpret_cast<const void*>(&__libc_malloc));
+        libstdcxxBase = baseOf(reinterpret_cast<const void*>(&std::terminate));
+        void* warmUp[4];
+        backtrace(warmUp, 4);  // loads the unwinder now rather than while counting
+    }
+    ownCount = 0;
+    libraryCount = 0;
     counting = true;
 }
 
@@ -86,7 +124,12 @@ AllocationCounter::~AllocationCounter()
     counting = false;
 }
 
-std::size_t AllocationCounter::count() const
+std::size_t AllocationCounter::ours() const
 {
-    return allocations.load();
+    return ownCount.load();
+}
+
+std::size_t AllocationCounter::libraries() const
+{
+    return libraryCount.load();
 }

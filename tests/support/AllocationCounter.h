@@ -2,9 +2,11 @@
 
 #include <cstddef>
 
-// Counts the heap allocations of the whole process (our code, the C++ runtime, Mesa) while a
-// counter is alive, by interposing malloc and its relatives. Link AllocationCounter.cpp into the
-// test program to use it.
+// Counts heap allocations while a counter is alive, by interposing malloc and its relatives (link
+// AllocationCounter.cpp into the test program). An allocation is the program's own when the first
+// caller outside the C and C++ runtime libraries lies in the test program itself, where all of our
+// libraries are linked statically; allocations made by shared libraries on their own account (the
+// GL driver, for one) are counted apart.
 class AllocationCounter {
 public:
     AllocationCounter();
@@ -12,5 +14,6 @@ public:
     AllocationCounter(const AllocationCounter&) = delete;
     AllocationCounter& operator=(const AllocationCounter&) = delete;
 
-    std::size_t count() const;
+    std::size_t ours() const;
+    std::size_t libraries() const;
 };

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <array>
+#include <cstdio>
 #include <cstdint>
 #include <vector>
 
@@ -158,10 +159,10 @@ TEST_F(ViewerGl, SkeletonsDeeperThanTheMatrixStackDrawInPlace)
 {
     GLint stackDepth = 0;
     glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &stackDepth);
-    // A chain of 40 joints 0.45 apart, turned by the root to run up +y; its last joint has a side
+    // A chain of 40 joints 0.4 apart, turned by the root to run up +y; its last joint has a side
     // branch; the root's last child, drawn after the chain, is the long bone that sizes the spheres.
-    TreeJoint last{0.45f, 0, 0, {{0.45f, 0, 0, {}}, {0, 3, 0, {}}}};
-    for (int i = 0; i < 39; ++i) last = TreeJoint{0.45f, 0, 0, {last}};
+    TreeJoint last{0.4f, 0, 0, {{0.4f, 0, 0, {}}, {0, 3, 0, {}}}};
+    for (int i = 0; i < 39; ++i) last = TreeJoint{0.4f, 0, 0, {last}};
     const TreeJoint tree{0, 0, 0, {last, {-12, 0, 0, {}}}};
     ASSERT_GT(41, stackDepth);
     load(treeMotion(tree, 90));
@@ -184,10 +185,21 @@ TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
     EXPECT_EQ(viewer.clientHeight, 1);
     GLdouble projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    EXPECT_NEAR(projection[5] / projection[0], 200.0, 1e-9);  // aspect ratio width / 1
+    EXPECT_NEAR(projection[5] / projection[0], 200.0, 200.0 * 1e-6);  // aspect ratio width / 1
 }
 
-TEST_F(ViewerGl, TickAndRenderAllocateNothing)
+TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
+{
+    load(walkingRoot(2));
+    AllocationCounter counter;
+    delete new int(1);
+    EXPECT_EQ(counter.ours(), 1u);
+    EXPECT_EQ(counter.libraries(), 0u);
+    glCallList(viewer.sphereList);  // llvmpipe allocates as it draws
+    EXPECT_EQ(counter.ours(), 1u);
+}
+
+TEST_F(ViewerGl, TickAndRenderAllocateNothingOfTheirOwn)
 {
     load(walkingRoot(30));
     viewer.lighting = true;
@@ -201,5 +213,7 @@ TEST_F(ViewerGl, TickAndRenderAllocateNothing)
         viewer.tick(0.008);
         viewer.render();
     }
-    EXPECT_EQ(counter.count(), 0u);
+    EXPECT_EQ(counter.ours(), 0u);
+    // What the GL driver allocates while drawing is its own affair; shown for the record.
+    std::printf("GL driver allocations per frame: %zu\n", counter.libraries() / 200);
 }
