@@ -38,7 +38,8 @@ void* baseOf(const void* address)
     return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
 }
 
-void note()
+// Inlined into each interposer, so that frame 0 of the walk is the interposer and frame 1 its caller.
+[[gnu::always_inline]] inline void note()
 {
     if (!counting.load(std::memory_order_relaxed) || walking) return;
     walking = true;

@@ -192,7 +192,8 @@ TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 {
     load(walkingRoot(2));
     AllocationCounter counter;
-    delete new int(1);
+    int* volatile own = new int(1);
+    delete own;
     EXPECT_EQ(counter.ours(), 1u);
     EXPECT_EQ(counter.libraries(), 0u);
     glCallList(viewer.sphereList);  // llvmpipe allocates as it draws
