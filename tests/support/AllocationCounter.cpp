@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 
 extern "C" {
@@ -38,6 +39,19 @@ void* baseOf(const void* address)
     return dladdr(address, &info) != 0 ? info.dli_fbase : nullptr;
 }
 
+// Whether a frame belongs to the runtime: the C and C++ libraries, or a standard-library template
+// instantiated in the program and exported from it (the C++ library then calls the program's copy).
+bool inRuntime(const void* address)
+{
+    Dl_info info{};
+    if (dladdr(address, &info) == 0) return false;
+    if (info.dli_fbase == libcBase || info.dli_fbase == libstdcxxBase) return true;
+    const char* name = info.dli_sname;
+    return info.dli_fbase == programBase && name != nullptr &&
+           (std::strncmp(name, "_ZNSt", 5) == 0 || std::strncmp(name, "_ZNKSt", 6) == 0 ||
+            std::strncmp(name, "_ZSt", 4) == 0);
+}
+
 // Inlined into each interposer, so that frame 0 of the walk is the interposer and frame 1 its caller.
 [[gnu::always_inline]] inline void note()
 {
@@ -46,10 +60,9 @@ void* baseOf(const void* address)
     void* frames[48];
     const int n = backtrace(frames, 48);
     bool own = false;
-    for (int i = 1; i < n; ++i) {  // frame 0 is this interposer
-        void* base = baseOf(frames[i]);
-        if (base == libcBase || base == libstdcxxBase) continue;
-        own = base == programBase;
+    for (int i = 1; i < n; ++i) {  // frame 0 is the interposer
+        if (inRuntime(frames[i])) continue;
+        own = baseOf(frames[i]) == programBase;
         break;
     }
     (own ? ownCount : libraryCount).fetch_add(1, std::memory_order_relaxed);
