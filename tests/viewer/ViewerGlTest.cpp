@@ -14,6 +14,7 @@
 #include "Motions.h"
 #include "TempFile.h"
 #include "shell/Application.h"
+#include "shell/StartupFile.h"
 #include "viewer/Viewer.h"
 
 namespace {
@@ -55,9 +56,11 @@ protected:
     }
 
     // The frame render presented, bottom row first, RGB.
-    std::vector<Rgb> frame()
+    std::vector<Rgb> frame() { return renderedBy(viewer); }
+
+    static std::vector<Rgb> renderedBy(Viewer& drawing)
     {
-        viewer.render();
+        drawing.render();
         std::vector<std::uint8_t> rgba(std::size_t(WIDTH) * HEIGHT * 4);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
@@ -175,6 +178,39 @@ TEST_F(ViewerGl, SkeletonsDeeperThanTheMatrixStackDrawInPlace)
     expectJointColours(pixels, treePositions(tree, 90), 1.0f);
 }
 
+TEST_F(ViewerGl, TheStartupFileOpensDuringCreation)
+{
+    DestroyWindow(viewer.hwnd);  // one viewer at a time, as in the program
+    TempFile good(walkingRoot(3));
+    TempFile refused("HIERARCHY\nROOT Hips\n");
+    const struct {
+        LPCWSTR path;
+        bool loads;
+    } cases[] = {{good.path(), true}, {refused.path(), false}, {u"/no/such.bvh", false}, {nullptr, false}};
+    for (const auto& c : cases) {
+        startupFilePath = c.path;
+        Viewer other;
+        ASSERT_TRUE(createMainWindow(other, GetModuleHandleW(nullptr)));  // a refused file is no failure
+        EXPECT_EQ(other.motionLoaded(), c.loads);
+        EXPECT_EQ(other.floorList != 0, c.loads);
+        EXPECT_EQ(other.sphereList != 0, c.loads);
+        if (c.loads) EXPECT_GT(countOf(renderedBy(other), FLOOR), 1000u);
+        DestroyWindow(other.hwnd);
+    }
+    startupFilePath = nullptr;
+}
+
+TEST_F(ViewerGl, FileExitDestroysTheWindowAndQuits)
+{
+    EXPECT_EQ(viewer.handleMessage(WM_COMMAND, MAKEWPARAM(10000, 0), 0), 0);
+    EXPECT_EQ(viewer.hwnd, nullptr);
+    EXPECT_EQ(viewer.glContext, nullptr);
+    EXPECT_EQ(viewer.deviceContext, nullptr);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_QUIT);
+}
+
 TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
 {
     viewer.handleMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 0));
@@ -207,16 +243,17 @@ TEST_F(ViewerGl, TickAndRenderAllocateNothingOfTheirOwn)
     load(walkingRoot(30));
     viewer.lighting = true;
     viewer.setPaused(false);
+    constexpr int FRAMES = 60;
     for (int i = 0; i < 20; ++i) {  // warm-up: Mesa sets up its state on first use
         viewer.tick(0.008);
         viewer.render();
     }
     AllocationCounter counter;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < FRAMES; ++i) {
         viewer.tick(0.008);
         viewer.render();
     }
     EXPECT_EQ(counter.ours(), 0u);
     // What the GL driver allocates while drawing is its own affair; shown for the record.
-    std::printf("GL driver allocations per frame: %zu\n", counter.libraries() / 200);
+    std::printf("GL driver allocations per frame: %zu\n", counter.libraries() / FRAMES);
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "Motions.h"
+#include "platform/Drop.h"
 #include "TempFile.h"
 #include "viewer/CommandIds.h"
 #include "viewer/Viewer.h"
@@ -177,4 +178,22 @@ TEST(ViewerInput, TheViewMenuShowsTheFlagsWhenItOpens)
     EXPECT_TRUE(checked(view, ID_VIEW_LOOP));
     EXPECT_TRUE(checked(view, ID_VIEW_CONTROLS));
     EXPECT_FALSE(checked(view, ID_VIEW_FLOOR));
+}
+
+TEST(ViewerInput, ADropShowsTheFirstFileThatLoads)
+{
+    TempFile refused("HIERARCHY\nROOT Hips\n{\n");
+    TempFile two(walkingRoot(2));
+    TempFile three(walkingRoot(3));
+    Viewer viewer;
+    const HDROP drop = makeDrop({refused.fsPath().string(), "/no/such.bvh", two.fsPath().string(),
+                                 three.fsPath().string()});
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), 0);
+    ASSERT_TRUE(viewer.motionLoaded());
+    EXPECT_EQ(viewer.skeleton->frameCount, 2);  // the file after it is not read
+
+    const Skeleton* shown = viewer.skeleton;
+    EXPECT_EQ(viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({refused.fsPath().string()})), 0), 0);
+    EXPECT_EQ(viewer.skeleton, shown);
 }
