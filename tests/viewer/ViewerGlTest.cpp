@@ -211,6 +211,16 @@ TEST_F(ViewerGl, FileExitDestroysTheWindowAndQuits)
     EXPECT_EQ(message.message, WM_QUIT);
 }
 
+TEST_F(ViewerGl, TheMainLoopDispatchesUntilQuitEvenWithMessagesBehindIt)
+{
+    PostMessageW(viewer.hwnd, WM_KEYDOWN, 'L', 1);
+    PostQuitMessage(0);
+    PostMessageW(viewer.hwnd, WM_KEYDOWN, 'C', 1);
+    runMainLoop(viewer, LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103)));
+    EXPECT_TRUE(viewer.lighting);
+    EXPECT_TRUE(viewer.moveCamera);  // still waiting in the queue
+}
+
 TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
 {
     viewer.handleMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 0));
