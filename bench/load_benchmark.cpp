@@ -17,8 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -30,7 +32,8 @@ namespace fs = std::filesystem;
 
 // ===== Heap allocation counter =====
 // glibc lets a program interpose malloc; the real allocator stays reachable as __libc_malloc.
-// libstdc++'s operator new allocates through malloc, so C++ allocations are counted too.
+// libstdc++'s operator new allocates through malloc, so C++ allocations are counted too (all but
+// the over-aligned ones, which nothing measured here makes).
 
 extern "C" void* __libc_malloc(size_t size);
 extern "C" void* __libc_calloc(size_t count, size_t size);
@@ -42,7 +45,9 @@ std::atomic<long> allocationCount{0};
 
 void noteAllocation()
 {
-    if (countingAllocations.load(std::memory_order_relaxed)) allocationCount.fetch_add(1, std::memory_order_relaxed);
+    if (countingAllocations.load(std::memory_order_relaxed)) {
+        allocationCount.fetch_add(1, std::memory_order_relaxed);
+    }
 }
 }  // namespace
 
@@ -197,13 +202,15 @@ bool writeGeneratedFile(const fs::path& path)
     appendBone(text, bones, 0, 0);
     int frames = 0;
     const std::string body = frameLines(channels, TARGET_BYTES - double(text.size()), frames);
-    text += std::string("MOTION") + LINE_END + "Frames: " + std::to_string(frames) + LINE_END + "Frame Time: 0.008333" + LINE_END;
+    text += std::string("MOTION") + LINE_END + "Frames: " + std::to_string(frames) + LINE_END;
+    text += std::string("Frame Time: 0.008333") + LINE_END;
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (out == nullptr) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
                          std::fwrite(body.data(), 1, body.size(), out) == body.size();
     const bool closed = std::fclose(out) == 0;
-    std::printf("generated: %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n", bones.size(), channels, frames);
+    std::printf("generated: %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n", bones.size(),
+                channels, frames);
     return written && closed;
 }
 
@@ -264,6 +271,28 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+double threadCpuSeconds()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// Wall-clock time, and this thread's CPU time (user and kernel), which the other processes of a
+// shared machine disturb much less.
+struct Timing {
+    double wall, cpu;
+};
+
+class Stopwatch {
+public:
+    Timing elapsed() const { return {secondsSince(wallStart), threadCpuSeconds() - cpuStart}; }
+
+private:
+    Clock::time_point wallStart = Clock::now();
+    double cpuStart = threadCpuSeconds();
+};
+
 struct Loaded {
     Skeleton* skeleton = static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton)));
     Loaded() = default;
@@ -272,24 +301,24 @@ struct Loaded {
     ~Loaded() { Skeleton::destroy(skeleton); }
 };
 
-double timeVexoLoad(const fs::path& path, Loaded& loaded)
+std::optional<Timing> timeVexoLoad(const fs::path& path, Loaded& loaded)
 {
     BvhReader reader;
     const std::u16string wide = path.u16string();
-    const Clock::time_point start = Clock::now();
+    const Stopwatch stopwatch;
     const bool ok = reader.read(wide.c_str(), *loaded.skeleton);
-    const double seconds = secondsSince(start);
+    const Timing timing = stopwatch.elapsed();
     if (!ok) std::printf("VEXO refused the file: line %d: %s\n", reader.refusedLine(), reader.refusalReason().c_str());
-    return ok ? seconds : -1;
+    return ok ? std::optional(timing) : std::nullopt;
 }
 
-double timeBaselineLoad(const fs::path& path, BaselineMotion& motion)
+std::optional<Timing> timeBaselineLoad(const fs::path& path, BaselineMotion& motion)
 {
-    const Clock::time_point start = Clock::now();
+    const Stopwatch stopwatch;
     const bool ok = baselineRead(path.c_str(), motion);
-    const double seconds = secondsSince(start);
+    const Timing timing = stopwatch.elapsed();
     if (!ok) std::puts("the baseline reader could not read the file");
-    return ok ? seconds : -1;
+    return ok ? std::optional(timing) : std::nullopt;
 }
 
 void readIntoPageCache(const fs::path& path)
@@ -300,10 +329,19 @@ void readIntoPageCache(const fs::path& path)
     if (file != nullptr) std::fclose(file);
 }
 
-double median(std::vector<double> v)
+double best(const std::vector<Timing>& timings, double Timing::*clock)
 {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    double shortest = timings[0].*clock;
+    for (const Timing& t : timings) shortest = std::min(shortest, t.*clock);
+    return shortest;
+}
+
+double median(const std::vector<Timing>& timings, double Timing::*clock)
+{
+    std::vector<double> seconds;
+    for (const Timing& t : timings) seconds.push_back(t.*clock);
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
 }
 
 long statusKiB(const char* field)
@@ -319,15 +357,16 @@ long statusKiB(const char* field)
     return kib;
 }
 
-// Run in a fresh process that does nothing but this load, so its high-water mark of resident
+// Runs in a fresh process that does nothing but this load, so that its high-water mark of resident
 // memory (VmHWM) is the load's peak plus the small start-up footprint.
 int measurePeak(const char* file)
 {
     const long before = statusKiB("VmRSS");
     Loaded loaded;
-    if (timeVexoLoad(file, loaded) < 0) return 1;
+    if (!timeVexoLoad(file, loaded)) return 1;
     const long peak = statusKiB("VmHWM");
-    const double valueMiB = double(loaded.skeleton->frameCount) * loaded.skeleton->channelsPerFrame * sizeof(float) / 1048576.0;
+    const Skeleton& s = *loaded.skeleton;
+    const double valueMiB = double(s.frameCount) * s.channelsPerFrame * sizeof(float) / 1048576.0;
     std::printf("peak memory (VmHWM of a fresh process that only loads the file)\n");
     std::printf("  peak resident     %8.1f MiB   (%.1f MiB before the load, so %.1f MiB for it)\n", peak / 1024.0,
                 before / 1024.0, (peak - before) / 1024.0);
@@ -353,29 +392,35 @@ int runPeakProcess(const fs::path& file)
 long countJoints(const Joint* joint)
 {
     long n = 1;
-    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) n += countJoints(child);
+    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) {
+        n += countJoints(child);
+    }
     return n;
 }
 
 void measurePose(Skeleton& skeleton)
 {
-    const long joints = countJoints(skeleton.root);
-    double best = 1e300;
+    const double evaluations = double(skeleton.frameCount) * double(countJoints(skeleton.root));
+    std::vector<Timing> passes;
     long allocations = 0;
     for (int pass = 0; pass < 3; ++pass) {
-        double seconds = 0;
+        Timing timing;
         allocations += allocationsDuring([&] {
-            const Clock::time_point start = Clock::now();
-            for (std::int32_t f = 0; f < skeleton.frameCount; ++f) evaluatePose(skeleton.root, skeleton.frameValues(f));
-            seconds = secondsSince(start);
+            const Stopwatch stopwatch;
+            for (std::int32_t f = 0; f < skeleton.frameCount; ++f) {
+                evaluatePose(skeleton.root, skeleton.frameValues(f));
+            }
+            timing = stopwatch.elapsed();
         });
-        best = std::min(best, seconds);
+        passes.push_back(timing);
     }
     const long check = allocationsDuring([] { ::operator delete(::operator new(16)); });
-    std::printf("evaluatePose over all %d frames, %ld joints (end sites included), best of 3 passes\n", skeleton.frameCount, joints);
-    std::printf("  %.1f ns per joint, %.2f us per frame\n", best * 1e9 / (double(skeleton.frameCount) * joints),
-                best * 1e6 / skeleton.frameCount);
-    std::printf("  heap allocations during the passes: %ld   (the counter saw %ld for one operator new)\n", allocations, check);
+    std::printf("evaluatePose over all %d frames, %ld joints (end sites included), best of 3 passes\n",
+                skeleton.frameCount, countJoints(skeleton.root));
+    std::printf("  %.1f ns per joint wall clock, %.1f ns CPU time\n", best(passes, &Timing::wall) * 1e9 / evaluations,
+                best(passes, &Timing::cpu) * 1e9 / evaluations);
+    std::printf("  heap allocations during the passes: %ld   (the counter saw %ld for one operator new)\n", allocations,
+                check);
 }
 
 // ===== The comparison =====
@@ -408,26 +453,30 @@ int compareLoads(const fs::path& path)
         return 1;
     }
     readIntoPageCache(path);
-    std::vector<double> vexoSeconds, baselineSeconds;
-    bool agreed = false;
+    std::vector<Timing> vexo, baseline;
     for (int run = 0; run < RUNS; ++run) {  // interleaved, so that both see the same machine load
         Loaded loaded;
-        BaselineMotion baseline;
-        vexoSeconds.push_back(timeVexoLoad(path, loaded));
-        baselineSeconds.push_back(timeBaselineLoad(path, baseline));
-        if (vexoSeconds.back() < 0 || baselineSeconds.back() < 0) return 1;
-        if (run == 0) agreed = sameValues(*loaded.skeleton, baseline);
-        std::free(baseline.values);
+        BaselineMotion motion;
+        const std::optional<Timing> vexoRun = timeVexoLoad(path, loaded);
+        const std::optional<Timing> baselineRun = timeBaselineLoad(path, motion);
+        const bool agreed = vexoRun && baselineRun && (run > 0 || sameValues(*loaded.skeleton, motion));
+        std::free(motion.values);
         if (!agreed) return 1;
+        vexo.push_back(*vexoRun);
+        baseline.push_back(*baselineRun);
     }
-    const double vexoBest = *std::min_element(vexoSeconds.begin(), vexoSeconds.end());
-    const double baseBest = *std::min_element(baselineSeconds.begin(), baselineSeconds.end());
+    const auto row = [&](const char* name, const std::vector<Timing>& t) {
+        std::printf("  %-26s %8.1f MB/s %8.1f MB/s %8.1f MB/s\n", name, megabytes / best(t, &Timing::wall),
+                    megabytes / median(t, &Timing::wall), megabytes / best(t, &Timing::cpu));
+    };
     std::printf("load throughput of %.1f MB (MB = 10^6 bytes), file in the page cache, %d runs each\n", megabytes, RUNS);
-    std::printf("                                      best         median\n");
-    std::printf("  VEXO BvhReader::read          %8.1f MB/s  %8.1f MB/s\n", megabytes / vexoBest, megabytes / median(vexoSeconds));
-    std::printf("  baseline fgets+strtok+atof    %8.1f MB/s  %8.1f MB/s\n", megabytes / baseBest, megabytes / median(baselineSeconds));
-    std::printf("  VEXO / baseline               %8.2fx      %8.2fx\n", baseBest / vexoBest,
-                median(baselineSeconds) / median(vexoSeconds));
+    std::printf("  %-26s %13s %13s %13s\n", "", "best (wall)", "median (wall)", "best (CPU)");
+    row("VEXO BvhReader::read", vexo);
+    row("baseline fgets+strtok+atof", baseline);
+    std::printf("  %-26s %8.2fx     %8.2fx     %8.2fx\n", "VEXO / baseline",
+                best(baseline, &Timing::wall) / best(vexo, &Timing::wall),
+                median(baseline, &Timing::wall) / median(vexo, &Timing::wall),
+                best(baseline, &Timing::cpu) / best(vexo, &Timing::cpu));
     return 0;
 }
 
@@ -441,16 +490,18 @@ int main(int argc, char** argv)
         return 2;
     }
     const bool generated = argc == 1;
-    const fs::path path = generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(argv[1]);
+    const fs::path path =
+        generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(argv[1]);
     if (generated && !writeGeneratedFile(path)) {
         std::fprintf(stderr, "load_benchmark: cannot write %s\n", path.c_str());
+        fs::remove(path);
         return 1;
     }
     std::printf("file: %s\n", path.c_str());
     int status = compareLoads(path);
     if (status == 0) {
         Loaded loaded;
-        status = timeVexoLoad(path, loaded) < 0;
+        status = timeVexoLoad(path, loaded) ? 0 : 1;
         if (status == 0) measurePose(*loaded.skeleton);
     }
     if (status == 0) status = runPeakProcess(path);

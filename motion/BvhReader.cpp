@@ -1,7 +1,5 @@
 #include "motion/BvhReader.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "motion/BvhNumbers.h"
@@ -25,78 +23,45 @@ bool isEndSite(char* const tokens[2])
     return startsWith(tokens[0], "End") && startsWith(tokens[1], "Site");
 }
 
-// The value rows of the frames read so far, in an array grown geometrically as their lines arrive.
-// The declared frame count only caps the growth and is never trusted with an allocation of its
-// own: a file claiming more frames than it holds costs memory only for the lines it has, whatever
-// the stream can tell of its size (text-mode streams and pipes cannot tell it at all).
-class FrameRows {
-public:
-    FrameRows(std::int32_t frames, std::int32_t perFrame) : frames(frames), perFrame(perFrame) {}
-    ~FrameRows() { std::free(data); }
-    FrameRows(const FrameRows&) = delete;
-    FrameRows& operator=(const FrameRows&) = delete;
-
-    // The next row, zero-filled, or null when memory runs out. At most `frames` rows are appended.
-    float* append()
-    {
-        if (used == capacity && !grow()) return nullptr;
-        float* row = data + used * size_t(perFrame);
-        std::fill(row, row + perFrame, 0.0f);
-        ++used;
-        return row;
+// The value of the next token of a frame line; false, storing nothing, when the line is used up.
+// Numbers in the usual form are converted where they stand; any other token is cut out and
+// converted as such, with the same result.
+bool nextValue(char*& cursor, float& value)
+{
+    while (*cursor == ' ' || *cursor == '\t') ++cursor;
+    if (const char* number = parseDecimal(cursor, value); number != nullptr) {
+        char* stop = cursor + (number - cursor);
+        if (tokenEnd(stop) == stop) {  // the number is the whole token
+            cursor = *stop == '\0' ? stop : stop + 1;  // past the separator, as nextToken moves
+            return true;
+        }
     }
+    char* end;
+    const char* token = nextToken(cursor, &end);
+    if (token == end) return false;
+    value = parseFloat(token, end);
+    return true;
+}
 
-    // The rows appended, in an array of exactly their size (one element at least, so that a
-    // motion without values still has an array), now owned by the caller; null when out of memory.
-    float* release()
-    {
-        const size_t count = std::max<size_t>(used * size_t(perFrame), 1);
-        auto* trimmed = static_cast<float*>(data == nullptr ? std::calloc(count, sizeof(float))
-                                                            : std::realloc(data, count * sizeof(float)));
-        if (trimmed != nullptr) data = nullptr;
-        return trimmed;
-    }
-
-private:
-    bool grow()
-    {
-        constexpr size_t FIRST_BYTES = size_t{1} << 16;
-        size_t rows = capacity * 2;
-        if (rows == 0) rows = perFrame == 0 ? size_t(frames) : std::max<size_t>(FIRST_BYTES / sizeof(float) / perFrame, 1);
-        rows = std::min(rows, size_t(frames));
-        const size_t count = std::max<size_t>(rows * size_t(perFrame), 1);
-        auto* larger = static_cast<float*>(std::realloc(data, count * sizeof(float)));
-        if (larger == nullptr) return false;
-        data = larger;
-        capacity = rows;
-        return true;
-    }
-
-    std::int32_t frames;
-    std::int32_t perFrame;
-    float* data = nullptr;
-    size_t capacity = 0;  // rows
-    size_t used = 0;
-};
+// The size of a seekable stream, or 0 when it cannot be known.
+std::uint64_t streamSize(std::FILE* file)
+{
+    if (std::fseek(file, 0, SEEK_END) != 0) return 0;
+    const long size = std::ftell(file);
+    if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
+    return size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
 
 }  // namespace
 
 bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
 {
-    std::FILE* file = _wfopen(path, TEXT("r"));
-    if (file == nullptr) {
-        lineNumber = 0;
-        return fail("cannot open file");
-    }
-    const bool ok = read(file, skeleton);
-    std::fclose(file);
-    return ok;
-}
-
-bool BvhReader::read(std::FILE* file, Skeleton& skeleton)
-{
     total = depth = lineNumber = failLine = 0;
     reason.clear();
+    // Binary: LineReader turns CR LF into LF itself, which gives the lines text mode would give.
+    std::FILE* file = _wfopen(path, TEXT("rb"));
+    if (file == nullptr) return fail("cannot open file");
+    fileSize = streamSize(file);
     LineReader reader(file);
     lines = &reader;
 
@@ -117,6 +82,7 @@ bool BvhReader::read(std::FILE* file, Skeleton& skeleton)
         }
     }
     lines = nullptr;
+    std::fclose(file);
     if (!ok) {
         Joint::free(root);
         return false;
@@ -229,7 +195,10 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         reason = "frame count too large: the values would take 4 GiB or more";
         return false;
     }
-    FrameRows rows(frames, total);
+    // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
+    // at its end anyway; the value array is then not allocated, so a tiny file cannot claim gigabytes.
+    const bool cannotFit = fileSize > 0 && std::uint64_t(frames) > fileSize - lines->consumed();
+    if (!cannotFit && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
     for (std::int32_t f = 0; f < frames; ++f) {
         char* cursor = readLine();
         if (cursor == nullptr) {
@@ -238,21 +207,13 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
             if (lines->readFailed()) reason = "cannot read file";
             return false;
         }
-        float* row = rows.append();
-        if (row == nullptr) return fail("out of memory");
+        if (cannotFit) continue;
+        float* row = skeleton.frameValues(f);
         for (std::int32_t k = 0; k < total; ++k) {
-            char* end;
-            const char* token = nextToken(cursor, &end);
-            if (token == end) break;  // the line is used up: the rest stay 0.0
-            row[k] = parseFloat(token, end);
+            if (!nextValue(cursor, row[k])) break;  // the line is used up: the rest stay 0.0
         }
     }
-    float* values = rows.release();
-    if (values == nullptr) return fail("out of memory");
-    skeleton.values = values;
-    skeleton.frameCount = frames;
-    skeleton.frameTime = frameTime;
-    skeleton.channelsPerFrame = total;
+    if (cannotFit) return fail("file grew while it was read");
     return true;
 }
 

@@ -13,12 +13,9 @@
 // file leaves the skeleton without a root; refusedLine() and refusalReason() say where and why.
 class BvhReader {
 public:
-    // Fills the empty skeleton from the file at path, opened in text mode. True exactly when
-    // skeleton.root was stored; a refused file leaves the skeleton untouched.
+    // Fills the empty skeleton from the file at path. True exactly when skeleton.root was stored.
+    // On failure values may have been allocated; Skeleton::destroy frees them.
     bool read(LPCWSTR path, Skeleton& skeleton);
-    // The same from an open stream, from its current position to its end. The stream need not be
-    // seekable and stays open. Memory grows with what the stream holds, not with the counts it claims.
-    bool read(std::FILE* file, Skeleton& skeleton);
 
     // The 1-based physical line of the last refusal (0 when the file could not be opened) and a
     // short reason such as: expected "MOTION".
@@ -42,6 +39,7 @@ private:
     bool failExpecting(const char* expected, const char* line);
 
     LineReader* lines = nullptr;
+    std::uint64_t fileSize = 0;  // 0 when unknown
     std::int32_t total = 0;      // channels read so far: the skeleton's channelsPerFrame
     int depth = 0;
     int lineNumber = 0;

@@ -18,10 +18,17 @@ char* LineReader::next()
             auto* lf = static_cast<char*>(std::memchr(buffer + scanned, '\n', end - scanned));
             if (lf != nullptr) {
                 char* line = buffer + begin;
-                savedAt = static_cast<size_t>(lf + 1 - buffer);
-                savedByte = buffer[savedAt];
-                buffer[savedAt] = '\0';
-                begin = scanned = savedAt;
+                char* stop = lf + 1;  // where the terminator goes
+                if (lf > line && lf[-1] == '\r') {  // CR LF reads as LF, as from a text-mode stream
+                    lf[-1] = '\n';
+                    stop = lf;
+                }
+                savedAt = static_cast<size_t>(stop - buffer);
+                savedByte = *stop;
+                *stop = '\0';
+                const size_t next = static_cast<size_t>(lf + 1 - buffer);
+                consumedBytes += next - begin;
+                begin = scanned = next;
                 return line;
             }
             scanned = end;
@@ -32,6 +39,7 @@ char* LineReader::next()
             savedAt = end;
             savedByte = buffer[end];
             buffer[end] = '\0';
+            consumedBytes += end - begin;
             begin = scanned = end;
             return line;
         }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 // Whole physical lines from a stream, however long, without copying them: each line is handed out
-// in place in a growing buffer, LF included (when present) and NUL-terminated. The caller may write
-// into the line up to its terminator; the line stays valid until the next call.
+// in place in a growing buffer, LF included (when present) and NUL-terminated. A CR LF line end is
+// handed out as LF, so a binary stream gives the lines a text-mode stream gives, without a second
+// pass over the bytes. The caller may write into the line up to its terminator; the line stays
+// valid until the next call.
 class LineReader {
 public:
     explicit LineReader(std::FILE* file);
@@ -17,6 +20,8 @@ public:
     char* next();
 
     bool readFailed() const { return failed; }
+    // Bytes of the stream taken up by the lines handed out so far.
+    std::uint64_t consumed() const { return consumedBytes; }
 
     static constexpr size_t INITIAL_CAPACITY = size_t{1} << 20;
 
@@ -33,4 +38,5 @@ private:
     char savedByte = 0;
     bool atEnd = false;
     bool failed = false;
+    std::uint64_t consumedBytes = 0;
 };

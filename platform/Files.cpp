@@ -1,9 +1,12 @@
-// The C runtime's wide-character open, with Windows text-mode reading.
+// The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
+// handles and current directory.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/Utf.h"
@@ -72,4 +75,68 @@ FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
     FILE* stream = fopencookie(cookie, "r", cookie_io_functions_t{readTextMode, nullptr, nullptr, closeTextMode});
     if (stream == nullptr) closeTextMode(cookie);
     return stream;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Kernel file handles: reading existing files through POSIX descriptors.
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+struct FileHandle {
+    int fd;
+};
+
+}  // namespace
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD, HANDLE)
+{
+    if (path == nullptr || access != GENERIC_READ || creation != OPEN_EXISTING) return INVALID_HANDLE_VALUE;
+    const int fd = ::open(utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    // A directory is not a file here, as on Windows without backup semantics.
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    return new FileHandle{fd};
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*)
+{
+    if (read != nullptr) *read = 0;
+    if (file == nullptr || file == INVALID_HANDLE_VALUE || (buffer == nullptr && count > 0)) return FALSE;
+    const int fd = static_cast<FileHandle*>(file)->fd;
+    DWORD total = 0;
+    while (total < count) {
+        const ssize_t got = ::read(fd, static_cast<char*>(buffer) + total, count - total);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return FALSE;
+        if (got == 0) break;
+        total += static_cast<DWORD>(got);
+    }
+    if (read != nullptr) *read = total;
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE object)
+{
+    if (object == nullptr || object == INVALID_HANDLE_VALUE) return FALSE;
+    auto* file = static_cast<FileHandle*>(object);
+    const int result = ::close(file->fd);
+    delete file;
+    return result == 0;
+}
+
+DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)
+{
+    char* bytes = ::getcwd(nullptr, 0);
+    if (bytes == nullptr) return 0;
+    const std::u16string directory = utf8ToUtf16(bytes);
+    std::free(bytes);
+    if (buffer == nullptr || bufferLength <= directory.size()) return static_cast<DWORD>(directory.size() + 1);
+    directory.copy(buffer, directory.size());
+    buffer[directory.size()] = 0;
+    return static_cast<DWORD>(directory.size());
 }

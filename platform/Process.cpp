@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Process.h"
 #include "platform/Utf.h"
 #include "platform/win32.h"
 
@@ -14,6 +15,17 @@ std::vector<std::u16string> processArguments;
 std::u16string commandLine;
 
 }  // namespace
+
+void setProcessArguments(int argc, char** argv)
+{
+    processArguments.clear();
+    commandLine.clear();
+    for (int i = 0; i < argc; ++i) {
+        processArguments.push_back(utf8ToUtf16(argv[i]));
+        if (i > 0) commandLine += u' ';
+        commandLine += processArguments.back();
+    }
+}
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName)
 {
@@ -70,14 +82,4 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int length, LPWSTR out, int ou
     if (units.size() > static_cast<size_t>(outSize)) return 0;
     std::memcpy(out, units.data(), units.size() * sizeof(WCHAR));
     return static_cast<int>(units.size());
-}
-
-int main(int argc, char** argv)
-{
-    for (int i = 0; i < argc; ++i) {
-        processArguments.push_back(utf8ToUtf16(argv[i]));
-        if (i > 0) commandLine += u' ';
-        commandLine += processArguments.back();
-    }
-    return wWinMain(GetModuleHandleW(nullptr), nullptr, GetCommandLineW(), SW_SHOWDEFAULT);
 }

@@ -209,6 +209,8 @@ HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 
 HMENU LoadMenuW(HINSTANCE instance, LPCWSTR name);
+// A window's menu is destroyed with the window; a menu given to no window is destroyed with this.
+BOOL DestroyMenu(HMENU menu);
 
 constexpr UINT MIIM_STATE = 0x0001;
 constexpr UINT MIIM_ID = 0x0002;

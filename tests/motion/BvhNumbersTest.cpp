@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -50,7 +52,7 @@ std::string randomToken(std::mt19937& rng)
     case 4: token = "0.000" + digits(pick(40)) + "e-3" + digits(1); break;  // subnormal and underflow
     default: token = digits(1 + pick(5)) + std::string(1, "x.-+e "[pick(6)]) + digits(pick(4)); break;
     }
-    if (pick(3) == 0) token.insert(0, "-");
+    if (pick(3) == 0) token.insert(token.begin(), '-');
     if (pick(5) == 0) token += "abc";
     return token;
 }
@@ -83,4 +85,73 @@ TEST(BvhNumbers, IntegersFollowAtoiAndRefuseOutOfRange)
         std::int32_t value;
         EXPECT_FALSE(parseInt32(text, value)) << text;
     }
+}
+
+TEST(BvhNumbers, DecimalsConvertWhereTheyStandAndStopAtTheFirstOtherCharacter)
+{
+    const struct {
+        const char* text;
+        int length;  // of the number read, or -1 when the form is left to parseFloat
+    } cases[] = {
+        {"-12.345678 7", 10}, {"123.456789\n", 10}, {"0.000000\t", 8}, {"-0.000000", 9}, {"5.", 2}, {".5", 2},
+        {"-.5", 3}, {"42", 2}, {"1e5", 1}, {"0x10", 1}, {"1.5.5", 3}, {"1,5", 1},
+        {"9007199254740992", 16},                       // 2^53: still exact as a double
+        {"9007199254740993", -1},                       // one more is not
+        {"0000.123456789012345", 20},                   // 19 digits
+        {"0000.1234567890123456", -1},                  // 20
+        {"0.000000000000000001", 20},                   // the smallest power of ten on the fast path
+        {"", -1}, {"-", -1}, {".", -1}, {"-.", -1}, {"+5", -1}, {"inf", -1}, {"nan", -1}, {" 5", -1},
+    };
+    for (const auto& c : cases) {
+        float value = -99.0f;
+        const char* end = parseDecimal(c.text, value);
+        if (c.length < 0) {
+            EXPECT_EQ(end, nullptr) << c.text;
+            EXPECT_EQ(value, -99.0f) << "nothing stored for " << c.text;
+            continue;
+        }
+        ASSERT_EQ(end, c.text + c.length) << c.text;
+        EXPECT_EQ(bits(value), bits(reference(std::string(c.text, size_t(c.length))))) << c.text;
+    }
+}
+
+TEST(BvhNumbers, DecimalsOfUpTo19DigitsMatchAtofBitForBit)
+{
+    std::mt19937_64 rng(77);
+    for (int i = 0; i < 300000; ++i) {
+        const int count = 1 + int(rng() % 19);
+        const int point = int(rng() % unsigned(count + 1));
+        std::string token = rng() % 2 ? "-" : "";
+        for (int d = 0; d < count; ++d) {
+            if (d == point) token += '.';
+            token += char('0' + rng() % 10);
+        }
+        float value;
+        const char* end = parseDecimal(token.c_str(), value);
+        if (end == nullptr) continue;  // above 2^53: left to the general path
+        ASSERT_EQ(end, token.c_str() + token.size()) << token;
+        ASSERT_EQ(bits(value), bits(reference(token))) << token;
+    }
+}
+
+// Points halfway between two floats, written with 15 to 17 significant digits, so most are a hair
+// off: where a conversion that is off by one unit in double precision would round to the other float.
+TEST(BvhNumbers, DecimalsNextToHalfwayBetweenFloatsRoundLikeAtof)
+{
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> magnitude(1.0f, 1e9f);
+    int checked = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const float f = magnitude(rng);
+        const double halfway = (double(f) + double(std::nextafter(f, 2e9f))) / 2;
+        for (int digits = 15; digits <= 17; ++digits) {
+            char token[64];
+            std::snprintf(token, sizeof token, "%.*g", digits, halfway);
+            float value;
+            if (parseDecimal(token, value) != token + std::strlen(token)) continue;  // exponent form, or too long
+            ASSERT_EQ(bits(value), bits(reference(token))) << token;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 200000);
 }

@@ -1,0 +1,123 @@
+// Kernel files, the current directory, paths, the timer, MulDiv and dropped files.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+#include "TempFile.h"
+#include "platform/Drop.h"
+#include "platform/win32.h"
+
+namespace {
+
+TEST(Files, ReadFileReadsInChunksAndReportsTheEnd)
+{
+    TempFile file("abcdefghij", ".bin");
+    const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    char buffer[8];
+    DWORD read = 99;
+    ASSERT_TRUE(ReadFile(handle, buffer, 8, &read, nullptr));
+    EXPECT_EQ(read, 8u);
+    EXPECT_EQ(std::string(buffer, 8), "abcdefgh");
+    ASSERT_TRUE(ReadFile(handle, buffer, 8, &read, nullptr));
+    EXPECT_EQ(read, 2u);
+    ASSERT_TRUE(ReadFile(handle, buffer, 8, &read, nullptr));
+    EXPECT_EQ(read, 0u);
+    EXPECT_TRUE(CloseHandle(handle));
+}
+
+TEST(Files, OnlyExistingFilesOpen)
+{
+    const auto open = [](LPCWSTR path) {
+        return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    EXPECT_EQ(open(u"/nonexistent/vexo.bvh"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open(u"/tmp"), INVALID_HANDLE_VALUE) << "a directory is not a file";
+}
+
+TEST(Files, CurrentDirectoryReportsTheSizeNeededWhenTheBufferIsShort)
+{
+    char* expected = ::getcwd(nullptr, 0);
+    const std::u16string directory(expected, expected + std::strlen(expected));  // ASCII in the test setup
+    std::free(expected);
+    EXPECT_EQ(GetCurrentDirectoryW(0, nullptr), directory.size() + 1);
+    WCHAR shortBuffer[2];
+    EXPECT_EQ(GetCurrentDirectoryW(2, shortBuffer), directory.size() + 1);
+    std::u16string buffer(directory.size() + 1, u'?');
+    EXPECT_EQ(GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data()), directory.size());
+    EXPECT_EQ(buffer.c_str(), directory);
+}
+
+TEST(Paths, ExtensionIsFromTheLastDotOfTheLastComponent)
+{
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"walk.bvh", u".bvh"},      {u"/a/b.c/walk.BVH", u".BVH"}, {u"/a/b.c/walk", u""},
+        {u"archive.tar.gz", u".gz"}, {u"C:\\x.y\\file", u""},     {u"name.b vh", u""},
+        {u".hidden", u".hidden"},    {u"", u""},
+    };
+    for (const auto& [path, extension] : cases) {
+        const LPWSTR found = PathFindExtensionW(path.c_str());
+        EXPECT_EQ(std::u16string(found), extension) << std::string(path.begin(), path.end());
+        EXPECT_EQ(found[std::char_traits<char16_t>::length(found)], 0);
+        EXPECT_EQ(found + std::char_traits<char16_t>::length(found), path.c_str() + path.size());
+    }
+}
+
+TEST(Time, TimeGetTimeIsMonotonicMilliseconds)
+{
+    const DWORD before = timeGetTime();
+    ::usleep(20000);
+    const DWORD elapsed = timeGetTime() - before;
+    EXPECT_GE(elapsed, 19u);
+    EXPECT_LT(elapsed, 2000u);
+}
+
+TEST(Arithmetic, MulDivRoundsHalfAwayFromZero)
+{
+    struct Case {
+        int a, b, c, result;
+    };
+    const Case cases[] = {{8, 96, 72, 11},  {9, 96, 72, 12},  {10, 96, 72, 13},     {3, 1, 2, 2},
+                          {-3, 1, 2, -2},   {3, -1, 2, -2},   {3, 1, -2, -2},       {1, 1, 0, -1},
+                          {187, 6, 4, 281}, {76, 13, 8, 124}, {0x7FFFFFFF, 2, 1, -1}, {0x7FFFFFFF, 4, 4, 0x7FFFFFFF}};
+    for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.result) << c.a << " " << c.b << " " << c.c;
+}
+
+TEST(DroppedFiles, UriListsGiveLocalPathsPercentDecoded)
+{
+    const std::string list =
+        "# a comment\r\n"
+        "file:///tmp/walk%20cycle.bvh\r\n"
+        "file://localhost/tmp/run.bvh\r\n"
+        "file://otherhost/tmp/remote.bvh\r\n"
+        "http://example.invalid/web.bvh\r\n"
+        "file:///tmp/%C3%A9t%C3%A9%2.bvh\n"
+        "/tmp/plain.bvh";
+    const std::vector<std::string> expected = {"/tmp/walk cycle.bvh", "/tmp/run.bvh", "/tmp/\xC3\xA9t\xC3\xA9%2.bvh",
+                                               "/tmp/plain.bvh"};
+    EXPECT_EQ(filePathsOfUriList(list), expected);
+    EXPECT_TRUE(filePathsOfUriList("").empty());
+}
+
+TEST(DroppedFiles, DragQueryFileCountsCopiesAndTruncates)
+{
+    const HDROP drop = makeDrop({"/tmp/a.bvh", "/tmp/\xC3\xA9.bvh"});
+    ASSERT_NE(drop, nullptr);
+    EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+    EXPECT_EQ(DragQueryFileW(drop, 1, nullptr, 0), 10u) << "the length needed, without the terminator";
+    WCHAR buffer[260];
+    EXPECT_EQ(DragQueryFileW(drop, 1, buffer, 260), 10u);
+    EXPECT_EQ(std::u16string(buffer), u"/tmp/\u00E9.bvh");
+    WCHAR small[5];
+    EXPECT_EQ(DragQueryFileW(drop, 0, small, 5), 4u);
+    EXPECT_EQ(std::u16string(small), u"/tmp");
+    EXPECT_EQ(DragQueryFileW(drop, 2, buffer, 260), 0u);
+    DragFinish(drop);
+    EXPECT_EQ(makeDrop({}), nullptr);
+}
+
+}  // namespace
