@@ -60,10 +60,12 @@ public:
             _exit(127);
         }
         close(pipeFds[1]);
-        char number[16] = {};
-        const ssize_t n = read(pipeFds[0], number, sizeof number - 1);
+        // Xvfb writes the number of the display it chose, then a newline, once it accepts clients.
+        std::string number;
+        char c;
+        while (read(pipeFds[0], &c, 1) == 1 && c != '\n') number += c;
         close(pipeFds[0]);
-        if (n > 0) display = ":" + std::string(number, std::string(number).find_first_of("\r\n"));
+        if (!number.empty()) display = ":" + number;
     }
 
     ~GuiSession()
@@ -157,7 +159,7 @@ public:
     Screenshot screenshot(const std::string& window = "root") const
     {
         Screenshot shot;
-        FILE* pipe = popen(("DISPLAY=" + display + " import -window " + window + " ppm:-").c_str(), "r");
+        FILE* pipe = popen(("DISPLAY=" + display + " import -window " + window + " -depth 8 ppm:-").c_str(), "r");
         if (pipe == nullptr) return shot;
         int maxValue = 0;
         if (std::fscanf(pipe, "P6 %d %d %d", &shot.width, &shot.height, &maxValue) == 3 && maxValue == 255) {
