@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -42,6 +43,17 @@ protected:
     {
         session.keys(window, names);
         GuiSession::pause(0.3);
+    }
+
+    // Presses the keys that open a menu; the menu's popup window, or empty.
+    std::string openMenu(const std::string& names)
+    {
+        const std::vector<std::string> before = session.windows(".*");
+        keys(names);
+        for (const std::string& id : session.windows(".*")) {
+            if (std::find(before.begin(), before.end(), id) == before.end()) return id;
+        }
+        return {};
     }
 
     static std::string testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
@@ -91,20 +103,14 @@ TEST_F(ViewerGui, XStepsOneFrameAndStaysPaused)
 TEST_F(ViewerGui, TheViewMenuTogglesFlagsAndShowsThemChecked)
 {
     start({SAMPLE});
-    const std::vector<std::string> before = session.windows(".*");
-    keys("alt+v");
-    std::string popup;
-    for (const std::string& id : session.windows(".*")) {
-        if (std::find(before.begin(), before.end(), id) == before.end()) popup = id;
-    }
+    const std::string popup = openMenu("alt+v");
     ASSERT_FALSE(popup.empty()) << "Alt+V opened no menu";
     const Screenshot allChecked = session.screenshot(popup);
     allChecked.save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-menu-all-checked.ppm");
 
     keys("f");  // Floor
     EXPECT_EQ(view("no-floor").countOf(FLOOR, FLOOR, FLOOR), 0u);
-    keys("alt+v");
-    const Screenshot floorOff = session.screenshot(session.windows(".*").back());
+    const Screenshot floorOff = session.screenshot(openMenu("alt+v"));
     floorOff.save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-menu-floor-off.ppm");
     ASSERT_EQ(floorOff.width, allChecked.width);
     ASSERT_EQ(floorOff.height, allChecked.height);
@@ -116,8 +122,7 @@ TEST_F(ViewerGui, TheViewMenuTogglesFlagsAndShowsThemChecked)
 
     keys("f");  // the menu again: the floor is back, and so is its check mark
     EXPECT_GT(view("floor-again").countOf(FLOOR, FLOOR, FLOOR), 1000u);
-    keys("alt+v");
-    EXPECT_EQ(session.screenshot(session.windows(".*").back()), allChecked);
+    EXPECT_EQ(session.screenshot(openMenu("alt+v")), allChecked);
     keys("Escape");
 }
 
