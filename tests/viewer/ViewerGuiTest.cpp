@@ -45,15 +45,19 @@ protected:
         GuiSession::pause(0.3);
     }
 
-    // Presses the keys that open a menu; the menu's popup window, or empty.
+    // Presses the keys that open a menu; the menu's popup (the largest window that opened), or empty.
     std::string openMenu(const std::string& names)
     {
         const std::vector<std::string> before = session.windows(".*");
         keys(names);
+        std::string popup;
+        std::size_t largest = 0;
         for (const std::string& id : session.windows(".*")) {
-            if (std::find(before.begin(), before.end(), id) == before.end()) return id;
+            if (std::find(before.begin(), before.end(), id) != before.end()) continue;
+            const std::size_t size = session.screenshot(id).rgb.size();
+            if (size > largest) popup = id, largest = size;
         }
-        return {};
+        return popup;
     }
 
     static std::string testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
@@ -129,7 +133,7 @@ TEST_F(ViewerGui, TheViewMenuTogglesFlagsAndShowsThemChecked)
 TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
 {
     TempFile refused("HIERARCHY\nROOT Hips\n");
-    TempFile other(walkingRoot(2));  // a root with one end site: no floor in sight at its height
+    TempFile other(walkingRoot(2));  // a root with one short bone
     start({SAMPLE});
     const Screenshot sample = view("sample");
 
@@ -159,7 +163,9 @@ TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
     GuiSession::pause(0.5);
     const Screenshot loaded = view("loaded");
     EXPECT_NE(loaded, sample);
-    EXPECT_GT(loaded.countOf(128, 0, 0), 200u);  // the new root
+    // Its root is a small sphere, a twelfth of its one-unit bone, where the sample's was large.
+    EXPECT_GT(loaded.countOf(128, 0, 0), 0u);
+    EXPECT_LT(loaded.countOf(128, 0, 0) * 20, sample.countOf(128, 0, 0));
 }
 
 TEST_F(ViewerGui, HelpAboutShowsTheBoxUntilEscape)
