@@ -20,6 +20,7 @@ import os, statistics, subprocess, sys, time
 vexo, probe, path, runs = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 samples = []
 for _ in range(runs):
+    time.sleep(1)  # let the X server finish with the previous run before the next one connects
     env = dict(os.environ, LD_PRELOAD=probe)
     start = time.monotonic_ns()
     done = subprocess.run([vexo, path], env=env, stderr=subprocess.PIPE, text=True, timeout=30)
