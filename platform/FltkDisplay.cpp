@@ -1,4 +1,4 @@
-// The X display through FLTK: opening it, turning its events into messages for PeekMessageW,
+// The X display through FLTK: whether there is one, opening it, turning its events into messages for PeekMessageW,
 // waiting in modal loops, its resolution, and window icons as FLTK images.
 
 #include <FL/Fl.H>
@@ -37,6 +37,13 @@ bool openDisplay()
     setEventPump(pumpFltkEvents);
     displayOpen = true;
     return true;
+}
+
+// The connection made here is the one FLTK keeps: a display server that has just lost its last
+// client may reset and refuse the next connection for a moment, so none is closed and reopened.
+BOOL VexoDisplayAvailable()
+{
+    return openDisplay() ? TRUE : FALSE;
 }
 
 void waitForDisplayEvents()

@@ -3,14 +3,49 @@
 #include "platform/FltkMenuBar.h"
 
 #include <FL/Fl.H>
+#include <FL/fl_draw.H>
 
 #include "platform/Menu.h"
 #include "platform/Utf.h"
 #include "platform/Window.h"
 
+namespace {
+
+// Popup items are drawn as Windows draws them: every label after a column for the check mark,
+// which holds a tick when the item is checked.
+constexpr Fl_Labeltype ITEM_LABEL = FL_FREE_LABELTYPE;
+constexpr Fl_Labeltype CHECKED_ITEM_LABEL = static_cast<Fl_Labeltype>(FL_FREE_LABELTYPE + 1);
+constexpr int CHECK_COLUMN = 18;
+
+void drawItemLabel(const Fl_Label* label, int x, int y, int width, int height, Fl_Align align)
+{
+    if (label->type == CHECKED_ITEM_LABEL) {
+        const int middle = y + height / 2;
+        fl_color(label->color);
+        fl_line_style(FL_SOLID, 2);
+        fl_line(x + 4, middle, x + 7, middle + 3, x + 13, middle - 4);
+        fl_line_style(0);
+    }
+    Fl_Label plain = *label;
+    plain.type = FL_NORMAL_LABEL;
+    plain.draw(x + CHECK_COLUMN, y, width - CHECK_COLUMN, height, align);
+}
+
+void measureItemLabel(const Fl_Label* label, int& width, int& height)
+{
+    Fl_Label plain = *label;
+    plain.type = FL_NORMAL_LABEL;
+    plain.measure(width, height);
+    width += CHECK_COLUMN;
+}
+
+}  // namespace
+
 MenuBar::MenuBar(HWND window, int width) : Fl_Menu_Bar(0, 0, width, HEIGHT), window(window)
 {
     clear_visible_focus();
+    Fl::set_labeltype(ITEM_LABEL, drawItemLabel, measureItemLabel);
+    Fl::set_labeltype(CHECKED_ITEM_LABEL, drawItemLabel, measureItemLabel);
     rebuild();
 }
 
@@ -43,16 +78,11 @@ void MenuBar::preparePopups()
     rebuild();
 }
 
-// Checked items are drawn with FLTK's check box; the others with none, as Windows draws them.
 void MenuBar::rebuild()
 {
     labels.clear();
     items.clear();
-    const auto flagsOf = [](const MenuItem& item) {
-        int flags = (item.state & MFS_CHECKED) ? FL_MENU_TOGGLE | FL_MENU_VALUE : 0;
-        if ((item.state & MFS_GRAYED) != 0) flags |= FL_MENU_INACTIVE;
-        return flags;
-    };
+    const auto flagsOf = [](const MenuItem& item) { return (item.state & MFS_GRAYED) == MFS_GRAYED ? FL_MENU_INACTIVE : 0; };
     // Labels first: the items point into them, so the vector must not grow afterwards.
     for (const MenuItem& popup : window->menu->items) {
         labels.push_back(utf16ToUtf8(popup.text));
@@ -78,6 +108,7 @@ void MenuBar::rebuild()
             inner.callback_ = itemChosen;
             inner.user_data_ = reinterpret_cast<void*>(static_cast<std::uintptr_t>(item.id));
             inner.flags = flagsOf(item);
+            inner.labeltype_ = (item.state & MFS_CHECKED) ? CHECKED_ITEM_LABEL : ITEM_LABEL;
             items.push_back(inner);
         }
         items.push_back(Fl_Menu_Item{});  // end of the popup

@@ -2,7 +2,8 @@
 
 // A window's menu bar on the display (platform-internal): an FLTK menu bar drawn from the
 // window's HMENU. Before a popup opens the window gets WM_INITMENUPOPUP for each popup of the bar,
-// and the bar is drawn afresh from the model, so check marks follow the application's state; a
+// and the bar is drawn afresh from the model, so check marks follow the application's state (drawn
+// in a column before the labels, as Windows draws them); a
 // chosen item is posted as WM_COMMAND. "&" marks the mnemonic: Alt and the letter open the popup.
 
 #include <FL/Fl_Menu_Bar.H>

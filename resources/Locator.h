@@ -10,8 +10,9 @@
 // Scheme words match in lower case only; "0x" must be a zero and a lower-case x; digits may be in
 // either case and are written in lower case.
 
-// Writes the locator of name into out: a resource locator when module is given, else "file://" and
-// the name. False when memory runs out (out then holds what was written so far).
+// Writes the locator of name into out: a resource locator when module is given (its handle value
+// must fit in 32 bits, as the program's own does), else "file://" and the name; a null name adds
+// nothing. False when memory runs out (out then holds what was written so far).
 bool makeLocator(HMODULE module, LPCWSTR name, WideString& out);
 
 struct ParsedLocator {
@@ -22,4 +23,5 @@ struct ParsedLocator {
     LPCWSTR path = nullptr;    // File: tail of the locator (not a copy)
 };
 
+// Never rejects a name or path (those fail when the image is loaded); a null locator is invalid.
 ParsedLocator parseLocator(LPCWSTR locator);

@@ -26,8 +26,9 @@ bool createTextureFromResource(HMODULE module, LPCWSTR name, std::uint32_t* glNa
 // u + 2 * hash over the code units, modulo 2^32; the bucket is hash % BUCKET_COUNT.
 std::uint32_t locatorHash(LPCWSTR text);
 
-// The process-wide table of shared textures, reference-counted by locator. All operations need the
-// GL context current (except that clear() at exit, after the context is gone, only frees memory).
+// The process-wide table of shared textures, reference-counted by locator: 13 buckets of doubly
+// linked chains, new entries at the front. All operations need the GL context current (except that
+// clear() at exit, after the context is gone, only frees memory).
 class TextureCache {
 public:
     static constexpr std::uint32_t BUCKET_COUNT = 13;
@@ -36,7 +37,8 @@ public:
 
     Texture* find(LPCWSTR locator) const;
     // The texture for locator with one more reference, created on first demand; null when the
-    // locator is invalid or the image cannot be loaded (the outputs are then not written).
+    // locator is invalid or the image cannot be loaded (the outputs are then not written). Null
+    // outputs are allowed.
     Texture* acquire(LPCWSTR locator, std::int32_t* width, std::int32_t* height);
     // Gives back one reference; the entry and its GL texture go with the last. False for null.
     bool release(Texture* texture);

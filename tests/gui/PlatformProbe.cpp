@@ -5,6 +5,7 @@
 //     READY <milliseconds from start to the first frame>
 //     <MESSAGE> <wParam> [<x> <y>]     mouse messages carry signed client coordinates
 //     COMMAND <id>     INITMENUPOPUP <position>     DROP <path>     ABOUT <result>     CHECKS <flags>
+//     FRAMES <frames drawn> <milliseconds from the first frame to the end>
 //
 // The View menu's check marks follow four flags, all set at first, each toggled by its command.
 
@@ -213,7 +214,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
                                  nullptr);
     if (mainWindow == nullptr) return 1;
     ShowWindow(mainWindow, SW_SHOW);
-    bool first = true;
+    long frames = 0;
+    auto firstFrame = std::chrono::steady_clock::now();
     for (;;) {
         MSG message;
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -223,13 +225,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
             DispatchMessageW(&message);
         } else if (mainWindow != nullptr) {
             render();
-            if (first) {
-                const auto elapsed = std::chrono::steady_clock::now() - startTime;
-                say("READY " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
-                first = false;
+            if (frames++ == 0) {
+                firstFrame = std::chrono::steady_clock::now();
+                say("READY " + std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(firstFrame - startTime).count()));
             }
         }
     }
+    const auto running = std::chrono::steady_clock::now() - firstFrame;
+    say("FRAMES " + std::to_string(frames) + " " +
+        std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(running).count()));
     UnregisterClassW(u"VEXOProbe", instance);
     return 0;
 }

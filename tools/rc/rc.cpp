@@ -22,7 +22,7 @@ constexpr int RT_ICON = 3, RT_MENU = 4, RT_DIALOG = 5, RT_ACCELERATOR = 9, RT_RC
 
 struct Resource {
     int type;          // RT_* identifier
-    int id;            // when name is empty
+    int id = 0;        // when name is empty
     std::string name;  // upper case
     Bytes data;
 };
