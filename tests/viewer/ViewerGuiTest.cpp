@@ -1,12 +1,11 @@
-// The real vexo program under Xvfb, driven by real key presses and read back from screenshots.
-// Screenshots are kept in VEXO_SHOTS_DIR for a person to look at.
-
-#include <gtest/gtest.h>
+// The real vexo program under Xvfb, driven by real key presses, XDND drops and the close box, and
+// read back from screenshots. The screenshots are kept in VEXO_SHOTS_DIR for a person to look at.
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "GuiSession.h"
 #include "Motions.h"
@@ -14,120 +13,155 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+using Pixels = std::vector<std::uint32_t>;  // 0xRRGGBB, rows top first
+
 const std::string SAMPLE = VEXO_SAMPLES_DIR "/walk.bvh";
+constexpr std::uint32_t FLOOR = 0x404040;
+constexpr std::uint32_t ROOT_COLOUR = 0x800000;  // palette entry 0
+constexpr std::uint32_t NEXT_COLOUR = 0xFF0000;  // palette entry 1
+
+std::size_t countOf(const Pixels& pixels, std::uint32_t colour)
+{
+    return static_cast<std::size_t>(std::count(pixels.begin(), pixels.end(), colour));
+}
 
 class ViewerGui : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(session.ready()) << "Xvfb could not be started"; }
+    void SetUp() override
+    {
+        if (!gui.ok()) GTEST_SKIP() << "needs Xvfb, xdotool and ImageMagick";
+    }
 
-    // Starts vexo with the arguments and waits for its main window.
+    // Starts vexo with the arguments and waits for its main window and a few frames.
     void start(const std::vector<std::string>& arguments)
     {
         std::vector<std::string> command = {VEXO_BINARY};
         command.insert(command.end(), arguments.begin(), arguments.end());
-        vexo = session.launch(command, std::string(VEXO_SHOTS_DIR) + "/" + testName() + ".log");
-        window = session.waitForWindow("^VEXO$");
+        vexo = &gui.start(command);
+        window = gui.findWindow("VEXO");
         ASSERT_FALSE(window.empty()) << "no window titled VEXO";
-        GuiSession::pause(0.5);  // a few frames
+        std::this_thread::sleep_for(500ms);
     }
 
-    Screenshot view(const std::string& name)
+    // The pixels of a window as they are on the screen, kept as a PNG under the name given.
+    Pixels look(const std::string& name, const std::string& of = {})
     {
-        Screenshot shot = session.screenshot(window);
+        const GuiSession::Geometry area = gui.geometry(of.empty() ? window : of);
         std::filesystem::create_directories(VEXO_SHOTS_DIR);
-        shot.save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-" + name + ".ppm");
-        return shot;
+        gui.screenshot(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-" + name + ".png");
+        return gui.capture(area.x, area.y, area.width, area.height);
     }
 
-    void keys(const std::string& names)
+    // Real key presses (XTEST) into the focused window, one after another.
+    void keys(std::initializer_list<std::string> sequence, const std::string& into = {})
     {
-        session.keys(window, names);
-        GuiSession::pause(0.3);
+        gui.xdotool({"windowfocus", "--sync", into.empty() ? window : into});
+        for (const std::string& key : sequence) {
+            gui.xdotool({"key", key});
+            std::this_thread::sleep_for(150ms);
+        }
+        std::this_thread::sleep_for(300ms);
+    }
+
+    std::vector<std::string> visibleWindows()
+    {
+        const std::string out = gui.xdotool({"search", "--onlyvisible", "--name", ".*"});
+        std::vector<std::string> ids;
+        for (size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+            ids.push_back(out.substr(start, end - start));
+        }
+        return ids;
     }
 
     // Presses the keys that open a menu; the menu's popup (the largest window that opened), or empty.
-    std::string openMenu(const std::string& names)
+    std::string openMenu(std::initializer_list<std::string> sequence)
     {
-        const std::vector<std::string> before = session.windows(".*");
-        keys(names);
+        const std::vector<std::string> before = visibleWindows();
+        keys(sequence);
         std::string popup;
-        std::size_t largest = 0;
-        for (const std::string& id : session.windows(".*")) {
+        int largest = 0;
+        for (const std::string& id : visibleWindows()) {
             if (std::find(before.begin(), before.end(), id) != before.end()) continue;
-            const std::size_t size = session.screenshot(id).rgb.size();
-            if (size > largest) popup = id, largest = size;
+            const GuiSession::Geometry area = gui.geometry(id);
+            if (area.width * area.height > largest) popup = id, largest = area.width * area.height;
         }
         return popup;
     }
 
+    // Types a path into the open dialog and accepts it.
+    void choose(const std::string& path)
+    {
+        const std::string chooser = gui.findWindow("Open");
+        ASSERT_FALSE(chooser.empty()) << "no open dialog";
+        keys({"ctrl+l"}, chooser);
+        gui.xdotool({"type", "--delay", "20", path});
+        keys({"Return"}, chooser);
+        std::this_thread::sleep_for(300ms);
+    }
+
     static std::string testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
-    GuiSession session;
-    pid_t vexo = -1;
+    GuiSession gui;
+    GuiProgram* vexo = nullptr;
     std::string window;
 };
 
-constexpr std::uint8_t FLOOR = 64;
-
 }  // namespace
 
-TEST_F(ViewerGui, ShowsTheSampleStillUntilSpace)
+TEST_F(ViewerGui, ShowsTheSampleStillUntilSpaceStartsIt)
 {
     start({SAMPLE});
-    const Screenshot first = view("start");
-    EXPECT_GT(first.countOf(FLOOR, FLOOR, FLOOR), 1000u);
-    EXPECT_GT(first.countOf(128, 0, 0), 200u);  // the root's sphere
-    EXPECT_GT(first.countOf(255, 0, 0), 200u);  // the next joint's
-    GuiSession::pause(0.3);
-    EXPECT_EQ(view("still"), first);  // paused at start
+    const Pixels first = look("start");
+    EXPECT_GT(countOf(first, FLOOR), 1000u);
+    EXPECT_GT(countOf(first, ROOT_COLOUR), 200u);
+    EXPECT_GT(countOf(first, NEXT_COLOUR), 200u);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("still"), first);  // paused at start
 
-    keys("space");
-    const Screenshot a = view("playing-a");
-    GuiSession::pause(0.2);
-    const Screenshot b = view("playing-b");
-    EXPECT_NE(a, b);
+    keys({"space"});
+    const Pixels a = look("playing-a");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_NE(look("playing-b"), a);
 
-    keys("space");
-    const Screenshot c = view("paused-a");
-    GuiSession::pause(0.2);
-    EXPECT_EQ(view("paused-b"), c);
+    keys({"space"});
+    const Pixels c = look("paused-a");
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(look("paused-b"), c);
 }
 
 TEST_F(ViewerGui, XStepsOneFrameAndStaysPaused)
 {
     start({SAMPLE});
-    const Screenshot before = view("before");
-    keys("x");
-    const Screenshot stepped = view("stepped");
+    const Pixels before = look("before");
+    keys({"x"});
+    const Pixels stepped = look("stepped");
     EXPECT_NE(stepped, before);
-    GuiSession::pause(0.3);
-    EXPECT_EQ(view("after"), stepped);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("after"), stepped);
 }
 
 TEST_F(ViewerGui, TheViewMenuTogglesFlagsAndShowsThemChecked)
 {
     start({SAMPLE});
-    const std::string popup = openMenu("alt+v");
+    const std::string popup = openMenu({"alt+v"});
     ASSERT_FALSE(popup.empty()) << "Alt+V opened no menu";
-    const Screenshot allChecked = session.screenshot(popup);
-    allChecked.save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-menu-all-checked.ppm");
+    const Pixels allChecked = look("menu-all-checked", popup);
 
-    keys("f");  // Floor
-    EXPECT_EQ(view("no-floor").countOf(FLOOR, FLOOR, FLOOR), 0u);
-    const Screenshot floorOff = session.screenshot(openMenu("alt+v"));
-    floorOff.save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-menu-floor-off.ppm");
-    ASSERT_EQ(floorOff.width, allChecked.width);
-    ASSERT_EQ(floorOff.height, allChecked.height);
+    keys({"f"});  // Floor
+    EXPECT_EQ(countOf(look("no-floor"), FLOOR), 0u);
+    const std::string again = openMenu({"alt+v"});
+    const Pixels floorOff = look("menu-floor-off", again);
+    ASSERT_EQ(floorOff.size(), allChecked.size());
     // Only the last of the four rows, the Floor item, looks different.
-    const std::size_t rowBytes = std::size_t(allChecked.width) * 3;
-    const std::size_t lastRowStart = rowBytes * std::size_t(allChecked.height * 3 / 4);
-    EXPECT_TRUE(std::equal(floorOff.rgb.begin(), floorOff.rgb.begin() + lastRowStart, allChecked.rgb.begin()));
+    const std::size_t threeRows = allChecked.size() * 3 / 4;
+    EXPECT_TRUE(std::equal(floorOff.begin(), floorOff.begin() + threeRows, allChecked.begin()));
     EXPECT_NE(floorOff, allChecked);
 
-    keys("f");  // the menu again: the floor is back, and so is its check mark
-    EXPECT_GT(view("floor-again").countOf(FLOOR, FLOOR, FLOOR), 1000u);
-    EXPECT_EQ(session.screenshot(openMenu("alt+v")), allChecked);
-    keys("Escape");
+    keys({"f"});  // the floor is back, and so is its check mark
+    EXPECT_GT(countOf(look("floor-again"), FLOOR), 1000u);
+    EXPECT_EQ(look("menu-all-checked-again", openMenu({"alt+v"})), allChecked);
+    keys({"Escape"});
 }
 
 TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
@@ -135,57 +169,70 @@ TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
     TempFile refused("HIERARCHY\nROOT Hips\n");
     TempFile other(walkingRoot(2));  // a root with one short bone
     start({SAMPLE});
-    const Screenshot sample = view("sample");
+    const Pixels sample = look("sample");
 
-    keys("ctrl+o");
-    std::string chooser = session.waitForWindow("^Open$", 5);
+    keys({"ctrl+o"});
+    const std::string chooser = gui.findWindow("Open");
     ASSERT_FALSE(chooser.empty()) << "Ctrl+O opened no chooser";
-    session.keys(chooser, "Escape");
-    GuiSession::pause(0.5);
-    EXPECT_TRUE(session.windows("^Open$").empty());
-    EXPECT_EQ(view("cancelled"), sample);
+    keys({"Escape"}, chooser);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("cancelled"), sample);
 
-    keys("alt+f o");
-    chooser = session.waitForWindow("^Open$", 5);
-    ASSERT_FALSE(chooser.empty()) << "File, Open opened no chooser";
-    session.keys(chooser, "ctrl+l");
-    session.run("xdotool type --delay 20 '" + refused.fsPath().string() + "'");
-    session.keys(chooser, "Return");
-    GuiSession::pause(0.5);
-    EXPECT_EQ(view("refused"), sample);  // a refused file changes nothing
+    keys({"alt+f", "o"});
+    choose(refused.fsPath().string());
+    EXPECT_EQ(look("refused"), sample);  // a refused file changes nothing
 
-    keys("ctrl+o");
-    chooser = session.waitForWindow("^Open$", 5);
-    ASSERT_FALSE(chooser.empty());
-    session.keys(chooser, "ctrl+l");
-    session.run("xdotool type --delay 20 '" + other.fsPath().string() + "'");
-    session.keys(chooser, "Return");
-    GuiSession::pause(0.5);
-    const Screenshot loaded = view("loaded");
-    EXPECT_NE(loaded, sample);
+    keys({"ctrl+o"});
+    choose(other.fsPath().string());
+    const Pixels loaded = look("loaded");
     // Its root is a small sphere, a twelfth of its one-unit bone, where the sample's was large.
-    EXPECT_GT(loaded.countOf(128, 0, 0), 0u);
-    EXPECT_LT(loaded.countOf(128, 0, 0) * 20, sample.countOf(128, 0, 0));
+    EXPECT_GT(countOf(loaded, ROOT_COLOUR), 0u);
+    EXPECT_LT(countOf(loaded, ROOT_COLOUR) * 20, countOf(sample, ROOT_COLOUR));
+}
+
+TEST_F(ViewerGui, ADropOfABadThenAGoodFileShowsTheGoodOne)
+{
+    TempFile refused("HIERARCHY\nROOT Hips\n{\n");
+    TempFile other(walkingRoot(2));
+    start({SAMPLE});
+    const Pixels sample = look("sample");
+    EXPECT_TRUE(gui.drop(window, {refused.fsPath().string()}));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("refused"), sample);
+    EXPECT_TRUE(gui.drop(window, {refused.fsPath().string(), other.fsPath().string()}));
+    std::this_thread::sleep_for(300ms);
+    const Pixels loaded = look("loaded");
+    EXPECT_GT(countOf(loaded, ROOT_COLOUR), 0u);
+    EXPECT_LT(countOf(loaded, ROOT_COLOUR) * 20, countOf(sample, ROOT_COLOUR));
 }
 
 TEST_F(ViewerGui, HelpAboutShowsTheBoxUntilEscape)
 {
     start({SAMPLE});
-    keys("alt+h a");
-    const std::string about = session.waitForWindow("^About VEXO$", 5);
+    keys({"alt+h", "a"});
+    const std::string about = gui.findWindow("About VEXO");
     ASSERT_FALSE(about.empty()) << "Help, About showed no box";
-    session.screenshot(about).save(std::string(VEXO_SHOTS_DIR) + "/" + testName() + "-about.ppm");
-    session.keys(about, "Escape");
-    GuiSession::pause(0.5);
-    EXPECT_TRUE(session.windows("^About VEXO$").empty());
-    EXPECT_EQ(session.waitForExit(vexo, 0.1), -1);  // still running
+    look("about", about);
+    keys({"Escape"}, about);
+    EXPECT_EQ(gui.xdotool({"search", "--onlyvisible", "--name", "^About VEXO$"}), "");
+    EXPECT_TRUE(vexo->running());
 }
 
 TEST_F(ViewerGui, FileExitEndsTheProgramWithStatusZero)
 {
     start({SAMPLE});
-    keys("alt+f x");
-    EXPECT_EQ(session.waitForExit(vexo, 5), 0);
+    keys({"alt+f", "x"});
+    EXPECT_EQ(vexo->waitForExit(), 0);
+}
+
+TEST_F(ViewerGui, TheCloseBoxEndsTheProgramWithStatusZero)
+{
+    start({});  // no file: the clear colour under the menu bar
+    const Pixels empty = look("empty");
+    EXPECT_GT(countOf(empty, 0x999999), empty.size() * 9 / 10);
+    EXPECT_EQ(countOf(empty, FLOOR), 0u);
+    gui.closeWindow(window);
+    EXPECT_EQ(vexo->waitForExit(), 0);
 }
 
 TEST(ViewerWithoutDisplay, SaysSoAndFails)

@@ -178,6 +178,7 @@ TEST(ViewerInput, TheViewMenuShowsTheFlagsWhenItOpens)
     EXPECT_TRUE(checked(view, ID_VIEW_LOOP));
     EXPECT_TRUE(checked(view, ID_VIEW_CONTROLS));
     EXPECT_FALSE(checked(view, ID_VIEW_FLOOR));
+    DestroyMenu(menuBar);
 }
 
 TEST(ViewerInput, ADropShowsTheFirstFileThatLoads)
