@@ -18,15 +18,6 @@ void expectNear(const Vec3& actual, const Vec3& expected, float tolerance = TOLE
 
 }  // namespace
 
-TEST(OrbitCamera, StartsAboveTheOriginLookingDownMinusZ)
-{
-    const OrbitCamera camera;
-    expectNear(camera.eye, {0, 5, 5}, 0);
-    expectNear(camera.up, {0, 1, 0}, 0);
-    expectNear(camera.center, {0, 5, 0}, 0);
-    EXPECT_EQ(STEP, static_cast<float>(std::numbers::pi / 32));
-}
-
 TEST(OrbitCamera, TurnsByOneStepToTheKnownPositions)
 {
     struct Case {

@@ -115,23 +115,6 @@ TEST(ViewerInput, EachKeyChangesWhatItNamesAndNothingElse)
     }
 }
 
-TEST(ViewerInput, KeysRepeatAndToggleBack)
-{
-    Viewer viewer;
-    for (int i = 0; i < 4; ++i) keyDown(viewer, 'W');  // auto-repeat acts every time
-    EXPECT_EQ(viewer.camera.eye.z, -1.0f);
-    keyDown(viewer, 'C');
-    keyDown(viewer, 'C');
-    EXPECT_TRUE(viewer.moveCamera);
-
-    TempFile motion(walkingRoot(3));
-    ASSERT_TRUE(viewer.loadFile(motion.path()));
-    keyDown(viewer, VK_SPACE);
-    EXPECT_FALSE(viewer.paused);
-    keyDown(viewer, VK_SPACE);
-    EXPECT_TRUE(viewer.paused);
-}
-
 TEST(ViewerInput, ViewCommandsToggleTheirFlag)
 {
     struct Case {

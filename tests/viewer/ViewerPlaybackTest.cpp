@@ -115,19 +115,6 @@ TEST(ViewerPlayback, StepRequestedBeforeALoadFiresAtTheFirstTickAfterIt)
     EXPECT_TRUE(viewer.paused);
 }
 
-TEST(ViewerPlayback, SetPausedActsOnlyWithAMotion)
-{
-    TempFile two(walkingRoot(2));
-    Viewer viewer;
-    viewer.setPaused(false);
-    EXPECT_TRUE(viewer.paused);
-    ASSERT_TRUE(viewer.loadFile(two.path()));
-    viewer.setPaused(false);
-    EXPECT_FALSE(viewer.paused);
-    viewer.setPaused(true);
-    EXPECT_TRUE(viewer.paused);
-}
-
 TEST(ViewerPlayback, ALoadShowsTheFirstFrameAndKeepsPlaybackAndFlags)
 {
     TempFile four(walkingRoot(4));
