@@ -53,6 +53,27 @@ protected:
         return gui.capture(area.x, area.y, area.width, area.height);
     }
 
+    // The window's pixels once they differ from before (or as they are after five seconds).
+    Pixels lookOnceChanged(const std::string& name, const Pixels& before)
+    {
+        Pixels now = look(name);
+        for (int i = 0; i < 50 && now == before; ++i) {
+            std::this_thread::sleep_for(100ms);
+            now = look(name);
+        }
+        return now;
+    }
+
+    // Waits until no visible window has this title; false if one still has after ten seconds.
+    bool waitUntilGone(const std::string& title)
+    {
+        for (int i = 0; i < 100; ++i) {
+            if (gui.xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).empty()) return true;
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
     // Real key presses (XTEST) into the focused window, one after another.
     void keys(std::initializer_list<std::string> sequence, const std::string& into = {})
     {
@@ -97,7 +118,8 @@ protected:
         keys({"ctrl+l"}, chooser);
         gui.xdotool({"type", "--delay", "20", path});
         keys({"Return"}, chooser);
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(waitUntilGone("Open"));
+        std::this_thread::sleep_for(300ms);  // frames drawn over where the dialog was
     }
 
     static std::string testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
@@ -121,8 +143,7 @@ TEST_F(ViewerGui, ShowsTheSampleStillUntilSpaceStartsIt)
 
     keys({"space"});
     const Pixels a = look("playing-a");
-    std::this_thread::sleep_for(200ms);
-    EXPECT_NE(look("playing-b"), a);
+    EXPECT_NE(lookOnceChanged("playing-b", a), a);
 
     keys({"space"});
     const Pixels c = look("paused-a");
@@ -135,7 +156,7 @@ TEST_F(ViewerGui, XStepsOneFrameAndStaysPaused)
     start({SAMPLE});
     const Pixels before = look("before");
     keys({"x"});
-    const Pixels stepped = look("stepped");
+    const Pixels stepped = lookOnceChanged("stepped", before);
     EXPECT_NE(stepped, before);
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(look("after"), stepped);
@@ -175,6 +196,7 @@ TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
     const std::string chooser = gui.findWindow("Open");
     ASSERT_FALSE(chooser.empty()) << "Ctrl+O opened no chooser";
     keys({"Escape"}, chooser);
+    ASSERT_TRUE(waitUntilGone("Open"));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(look("cancelled"), sample);
 
@@ -184,7 +206,7 @@ TEST_F(ViewerGui, CtrlOAndFileOpenShowTheChooserThatLoadsAFile)
 
     keys({"ctrl+o"});
     choose(other.fsPath().string());
-    const Pixels loaded = look("loaded");
+    const Pixels loaded = lookOnceChanged("loaded", sample);
     // Its root is a small sphere, a twelfth of its one-unit bone, where the sample's was large.
     EXPECT_GT(countOf(loaded, ROOT_COLOUR), 0u);
     EXPECT_LT(countOf(loaded, ROOT_COLOUR) * 20, countOf(sample, ROOT_COLOUR));
@@ -200,8 +222,7 @@ TEST_F(ViewerGui, ADropOfABadThenAGoodFileShowsTheGoodOne)
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(look("refused"), sample);
     EXPECT_TRUE(gui.drop(window, {refused.fsPath().string(), other.fsPath().string()}));
-    std::this_thread::sleep_for(300ms);
-    const Pixels loaded = look("loaded");
+    const Pixels loaded = lookOnceChanged("loaded", sample);
     EXPECT_GT(countOf(loaded, ROOT_COLOUR), 0u);
     EXPECT_LT(countOf(loaded, ROOT_COLOUR) * 20, countOf(sample, ROOT_COLOUR));
 }
@@ -214,7 +235,7 @@ TEST_F(ViewerGui, HelpAboutShowsTheBoxUntilEscape)
     ASSERT_FALSE(about.empty()) << "Help, About showed no box";
     look("about", about);
     keys({"Escape"}, about);
-    EXPECT_EQ(gui.xdotool({"search", "--onlyvisible", "--name", "^About VEXO$"}), "");
+    EXPECT_TRUE(waitUntilGone("About VEXO"));
     EXPECT_TRUE(vexo->running());
 }
 
