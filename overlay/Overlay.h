@@ -18,9 +18,19 @@ void destroyOverlay(Overlay* overlay);
 void setOverlaySize(Overlay* overlay, std::int32_t width, std::int32_t height);
 
 // Enter and leave overlay state: projection pushed and identity, modelview identity, depth test
-// off, alpha blending on, lighting off. Everything drawn in the overlay goes between the two.
+// off, alpha blending on, lighting off (else the raster colour of text and the control bar would be
+// shaded by the scene's light). Everything drawn in the overlay goes between the two. endOverlay
+// pops the projection and turns blending off; depth testing and lighting stay off until the scene
+// pass of the next frame sets them again.
 void beginOverlay(Overlay* overlay);
 void endOverlay(Overlay* overlay);
 
-// Fills the pixel rectangle (x0, y0) top-left to (x1, y1) bottom-right with the brush.
+// The mapping of a pixel coordinate to normalized device coordinates (the overlay must have a
+// nonzero size).
+float overlayNdcX(const Overlay& overlay, float px);
+float overlayNdcY(const Overlay& overlay, float py);
+
+// Fills the pixel rectangle (x0, y0) top-left to (x1, y1) bottom-right with the brush: a Stretch
+// brush's whole image, a NineSlice brush's image cut by its borders (corners at their pixel size),
+// a Solid brush's colour. Nothing for a null brush or an overlay of no size.
 void drawBrushRect(Overlay* overlay, float x0, float y0, float x1, float y1, const Brush* brush);

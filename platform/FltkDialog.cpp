@@ -54,7 +54,8 @@ DialogFont dialogFont(const DialogTemplate& dialogTemplate)
 {
     static std::string fontName;  // FLTK keeps the pointer
     const Fl_Font font = FL_FREE_FONT;
-    fontName = " " + resolveFamily(utf16ToUtf8(dialogTemplate.faceName));  // ' ': the regular style
+    fontName.assign(1, ' ');  // the regular style
+    fontName += resolveFamily(utf16ToUtf8(dialogTemplate.faceName));
     Fl::set_font(font, fontName.c_str());
     const int size = MulDiv(dialogTemplate.pointSize != 0 ? dialogTemplate.pointSize : 8, displayDotsPerInch(), 72);
     fl_font(font, size);
@@ -145,7 +146,7 @@ void addControl(const DialogControl& control, const DialogFont& font)
 
 class FltkDialog : public DisplayWindow {
 public:
-    FltkDialog(HWND dialog, const DialogTemplate& dialogTemplate) : dialog(dialog)
+    FltkDialog(HWND dialog, const DialogTemplate& dialogTemplate)
     {
         const DialogFont font = dialogFont(dialogTemplate);
         window = std::make_unique<DialogWindow>(dialog, font.units.toPixelsX(dialogTemplate.cx),
@@ -173,7 +174,6 @@ public:
     ::Window glDrawable() const override { return 0; }
 
 private:
-    HWND dialog;
     std::unique_ptr<DialogWindow> window;
 };
 

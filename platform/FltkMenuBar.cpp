@@ -51,6 +51,7 @@ MenuBar::MenuBar(HWND window, int width) : Fl_Menu_Bar(0, 0, width, HEIGHT), win
 
 int MenuBar::handle(int event)
 {
+    if (window == nullptr) return 0;
     if (opensPopup(event)) preparePopups();
     return Fl_Menu_Bar::handle(event);
 }
@@ -73,7 +74,7 @@ void MenuBar::preparePopups()
         if (popup == nullptr) continue;
         SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
                      MAKELPARAM(static_cast<WORD>(position), FALSE));
-        if (!isWindow(window)) return;  // the handler destroyed the window
+        if (window == nullptr) return;  // the handler destroyed the window
     }
     rebuild();
 }
@@ -121,5 +122,6 @@ void MenuBar::rebuild()
 void MenuBar::itemChosen(Fl_Widget* widget, void* command)
 {
     const HWND window = static_cast<MenuBar*>(widget)->window;
+    if (window == nullptr) return;
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(reinterpret_cast<std::uintptr_t>(command)), 0), 0);
 }

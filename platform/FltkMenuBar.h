@@ -19,6 +19,8 @@ public:
 
     MenuBar(HWND window, int width);
     int handle(int event) override;
+    // From now on the bar serves no window (it waits for FLTK to delete it).
+    void detach() { window = nullptr; }
 
 private:
     static void itemChosen(Fl_Widget* widget, void* command);

@@ -43,6 +43,8 @@ public:
     void flush() override {}
 
     int handle(int event) override;
+    // From now on the widget serves no window (it waits for FLTK to delete it).
+    void detach() { window = nullptr; }
 
 private:
     void postMouse(UINT message);
@@ -77,6 +79,7 @@ void ClientArea::postDrop()
 
 int ClientArea::handle(int event)
 {
+    if (window == nullptr) return Fl_Window::handle(event);
     const bool acceptsFiles = (window->exStyle & WS_EX_ACCEPTFILES) != 0;
     switch (event) {
     case FL_FOCUS:
@@ -135,7 +138,15 @@ public:
     void resize(int x, int y, int width, int height) override
     {
         Fl_Window::resize(x, y, width, height);
-        reportGeometry();
+        if (window != nullptr) reportGeometry();
+    }
+
+    void detach()
+    {
+        window = nullptr;
+        client->detach();
+        if (menuBar != nullptr) menuBar->detach();
+        callback([](Fl_Widget*, void*) {});
     }
 
     void reportGeometry()
@@ -148,38 +159,48 @@ public:
     MenuBar* menuBar = nullptr;
 
 private:
-    static void closeBox(Fl_Widget*, void* window) { PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0); }
+    // Only the close box: FLTK also calls this for an Escape nobody took, which closes nothing here.
+    static void closeBox(Fl_Widget*, void* window)
+    {
+        if (Fl::event() == FL_CLOSE) PostMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+    }
 
     HWND window;
 };
 
 class FltkWindow : public DisplayWindow {
 public:
-    FltkWindow(HWND window, int x, int y, int width, int height) : window(window), frame(window, x, y, width, height)
+    FltkWindow(HWND window, int x, int y, int width, int height)
+        : window(window), frame(new FrameWindow(window, x, y, width, height))
     {
-        frame.reportGeometry();
+        frame->reportGeometry();
     }
 
+    // FLTK deletes the widgets once it is safe: the window may be destroyed from one of their
+    // handlers (a WM_INITMENUPOPUP sent from the menu bar's).
     ~FltkWindow() override
     {
         releaseContextOf(window);
-        frame.hide();
+        frame->detach();
+        frame->hide();
+        Fl::delete_widget(frame);
     }
 
     void show(bool visible) override
     {
         if (!visible) {
-            frame.hide();
+            frame->hide();  // FLTK destroys the X windows: the context goes back to the helper window
+            rebindCurrentContext(window);
             return;
         }
-        if (Fl_RGB_Image* icon = fltkImageOf(window->icon)) frame.icon(icon);
-        frame.show();
-        frame.client->show();
-        frame.client->take_focus();
+        if (Fl_RGB_Image* icon = fltkImageOf(window->icon)) frame->icon(icon);
+        frame->show();
+        frame->client->show();
+        frame->client->take_focus();
         rebindCurrentContext(window);  // from the helper window onto the client area
     }
 
-    void moveResize(int x, int y, int width, int height) override { frame.resize(x, y, width, height); }
+    void moveResize(int x, int y, int width, int height) override { frame->resize(x, y, width, height); }
 
     HGLRC createGlContext(int pixelFormat) override { return createGlxContext(pixelFormat); }
 
@@ -192,12 +213,12 @@ public:
 
     void captureChanged(bool) override {}
 
-    ::Window glDrawable() const override { return frame.client->shown() ? fl_xid(frame.client) : 0; }
+    ::Window glDrawable() const override { return frame->client->shown() ? fl_xid(frame->client) : 0; }
 
 private:
 
     HWND window;
-    FrameWindow frame;
+    FrameWindow* frame;
 };
 
 }  // namespace

@@ -3,9 +3,6 @@
 
 #include "platform/GlContext.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "platform/NativeWindow.h"
 #include "platform/Window.h"
 
@@ -13,11 +10,24 @@ namespace {
 
 HGLRC currentContext = nullptr;
 HWND currentWindow = nullptr;
-std::vector<HDC> screenDeviceContexts;
+
+// Screen device contexts come from a small fixed cache, as on Windows, so taking one (as text
+// measuring does on every frame) allocates nothing.
+constexpr int SCREEN_DC_COUNT = 8;
+HDC__ screenDeviceContexts[SCREEN_DC_COUNT];
+bool screenDeviceContextTaken[SCREEN_DC_COUNT];
+
+int screenDeviceContextIndex(HDC dc)
+{
+    for (int i = 0; i < SCREEN_DC_COUNT; ++i) {
+        if (dc == &screenDeviceContexts[i]) return i;
+    }
+    return -1;
+}
 
 bool isScreenDeviceContext(HDC dc)
 {
-    return std::find(screenDeviceContexts.begin(), screenDeviceContexts.end(), dc) != screenDeviceContexts.end();
+    return screenDeviceContextIndex(dc) >= 0;
 }
 
 HWND windowOf(HDC dc)
@@ -49,19 +59,24 @@ void releaseContextOf(HWND window)
 
 HDC GetDC(HWND window)
 {
-    if (window == nullptr) {
-        screenDeviceContexts.push_back(new HDC__{nullptr, nullptr});
-        return screenDeviceContexts.back();
+    if (window != nullptr) return isWindow(window) ? &window->deviceContext : nullptr;
+    for (int i = 0; i < SCREEN_DC_COUNT; ++i) {
+        if (!screenDeviceContextTaken[i]) {
+            screenDeviceContextTaken[i] = true;
+            screenDeviceContexts[i] = HDC__{nullptr, nullptr};
+            return &screenDeviceContexts[i];
+        }
     }
-    return isWindow(window) ? &window->deviceContext : nullptr;
+    return nullptr;  // all taken: the caller leaked its earlier ones
 }
 
 int ReleaseDC(HWND, HDC dc)
 {
-    if (isScreenDeviceContext(dc)) {
-        std::erase(screenDeviceContexts, dc);
-        delete dc;
-        return 1;
+    const int screen = screenDeviceContextIndex(dc);
+    if (screen >= 0) {
+        const bool wasTaken = screenDeviceContextTaken[screen];
+        screenDeviceContextTaken[screen] = false;
+        return wasTaken ? 1 : 0;
     }
     return windowOf(dc) != nullptr ? 1 : 0;
 }

@@ -162,10 +162,14 @@ struct CREATESTRUCTW {
 // Sends, in this order, WM_GETMINMAXINFO, WM_NCCREATE (a FALSE result fails the creation),
 // WM_CREATE (-1 fails it; the window is then destroyed) and WM_SIZE, before returning. The window is
 // not shown until ShowWindow. The menu, when given, is drawn as a menu bar above the client area;
-// the client area is the OpenGL drawing area below it.
+// the client area is the OpenGL drawing area below it. The menu belongs to the window once
+// creation succeeds. CW_USEDEFAULT as x leaves the position to the window system; as width it
+// gives an 800 x 600 window on the display, the default client size offscreen.
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
-// Sends WM_DESTROY and, last, WM_NCDESTROY; the handle is invalid afterwards.
+// Sends WM_DESTROY, destroys the windows it owns (a dialog whose parent it is), and sends
+// WM_NCDESTROY last; the window's menu and queued messages go with it and the handle is invalid
+// afterwards.
 BOOL DestroyWindow(HWND window);
 
 constexpr int SW_HIDE = 0;
@@ -191,11 +195,15 @@ constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr UINT SWP_NOOWNERZORDER = 0x0200;
-// Moves and sizes the window's outer rectangle (screen coordinates for top-level windows).
+// Moves and sizes the window's outer rectangle (screen coordinates for top-level windows). On the
+// display the outer rectangle is the window the program draws, menu bar included; a window
+// manager's frame lies outside it. Offscreen it is the client area.
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // Mouse capture: while a window holds it, every mouse message of the application goes to it, with
-// client coordinates that may lie outside the client area (negative left of or above it).
+// client coordinates that may lie outside the client area (negative left of or above it). On the
+// display the messages from outside the window come while a button is held (the press that led to
+// SetCapture holds the pointer); a capture taken with no button down sees only its own window.
 HWND SetCapture(HWND window);
 HWND GetCapture();
 BOOL ReleaseCapture();
@@ -205,6 +213,7 @@ BOOL ReleaseCapture();
 // ---------------------------------------------------------------------------------------------
 
 inline LPCWSTR const IDC_ARROW = MAKEINTRESOURCEW(32512);
+// The icon group's image nearest 32 x 32, decoded once and shared for the life of the process.
 HICON LoadIconW(HINSTANCE instance, LPCWSTR name);
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name);
 
@@ -239,6 +248,8 @@ constexpr UINT MF_BYPOSITION = 0x0400;
 constexpr UINT MF_UNCHECKED = 0x0000;
 constexpr UINT MF_CHECKED = 0x0008;
 
+// WM_INITMENUPOPUP (wParam the popup, lParam its position) reaches the window for every popup of
+// its menu bar before any of them opens, so the check marks set then are the ones drawn.
 int GetMenuItemCount(HMENU menu);
 BOOL GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, MENUITEMINFOW* info);
 // Returns the previous check state (MF_CHECKED or MF_UNCHECKED), or (DWORD)-1 without such an item.
@@ -252,7 +263,8 @@ constexpr BYTE FALT = 0x10;
 
 HACCEL LoadAcceleratorsW(HINSTANCE instance, LPCWSTR name);
 // For a WM_KEYDOWN (or WM_SYSKEYDOWN) matching an entry of the table, sends WM_COMMAND with the
-// entry's command (high word 1) to the window and returns nonzero; otherwise 0.
+// entry's command (high word 1) to the window and returns nonzero; otherwise 0. The modifiers are
+// those held when the key message was taken from the queue, as on Windows.
 int TranslateAcceleratorW(HWND window, HACCEL table, MSG* message);
 
 // ---------------------------------------------------------------------------------------------
@@ -263,8 +275,10 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
 // Builds the dialog from the template resource (dialog units converted with the dialog font's base
-// units), sends WM_SETFONT, then WM_INITDIALOG with the parameter, and runs a modal loop until
-// EndDialog; returns the value given to EndDialog, or -1 when the dialog cannot be made. Enter and
-// the default push button send WM_COMMAND IDOK; Escape and the close box send WM_COMMAND IDCANCEL.
+// units), sends WM_SETFONT (with no font handle), then WM_INITDIALOG with the parameter, and runs a
+// modal loop until EndDialog; returns the value given to EndDialog, or -1 when the dialog cannot be
+// made. Enter and the default push button send WM_COMMAND IDOK; Escape and the close box send
+// WM_COMMAND IDCANCEL. The dialog's parent (GetParent), client rectangle and SetWindowPos work as
+// for windows. Offscreen no user can answer: once no message is waiting the dialog is cancelled.
 INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC procedure, LPARAM parameter);
 BOOL EndDialog(HWND dialog, INT_PTR result);

@@ -17,7 +17,9 @@ protected:
     void SetUp() override
     {
         if (!gui.ok()) GTEST_SKIP() << "needs Xvfb and xdotool";
-        probe = &gui.start({PLATFORM_PROBE});
+        directory = std::filesystem::temp_directory_path() / ("vexo gui " + std::to_string(::getpid()));
+        std::filesystem::create_directories(directory);
+        probe = &gui.start({PLATFORM_PROBE}, directory.string());
         const auto ready = probe->waitForLine("READY");
         std::string said;
         for (const std::string& line : probe->history()) said += line + "\n";
@@ -27,7 +29,13 @@ protected:
         std::printf("first frame after %s ms\n", ready->substr(6).c_str());
         window = gui.findWindow("VEXO probe");
         ASSERT_FALSE(window.empty());
+        gui.focus(window);
         frame = gui.geometry(window);
+    }
+
+    void TearDown() override
+    {
+        if (!directory.empty()) std::filesystem::remove_all(directory);
     }
 
     void keys(std::initializer_list<std::string> sequence)
@@ -49,6 +57,7 @@ protected:
 
     static constexpr int MENU_BAR_HEIGHT = 25;
     GuiSession gui;
+    std::filesystem::path directory;  // the probe's working directory
     GuiProgram* probe = nullptr;
     std::string window;
     GuiSession::Geometry frame;
@@ -116,10 +125,11 @@ TEST_F(PlatformGui, CtrlOArrivesAsCommand10005AndNeverAsKeyDown)
 {
     keys({"ctrl+o"});
     EXPECT_TRUE(probe->waitForLine("COMMAND 10005"));
-    std::this_thread::sleep_for(1s);  // the open dialog appears
+    gui.focus(gui.findWindow("Open"));
     keys({"Escape"});
     EXPECT_TRUE(probe->waitForLine("OPEN CANCELLED"));
     for (const std::string& line : probe->history()) EXPECT_NE(line, "KEYDOWN 79") << "O reached the window";
+    gui.focus(window);
     keys({"o"});
     EXPECT_TRUE(probe->waitForLine("KEYDOWN 79")) << "without Control, O is a key";
 }
@@ -138,7 +148,7 @@ TEST_F(PlatformGui, HeldKeyRepeatsAsKeyDowns)
 TEST_F(PlatformGui, MouseCoordinatesAreClientRelativeAndNegativeWhileCaptured)
 {
     gui.xdotool({"mousemove", std::to_string(clientX(200)), std::to_string(clientY(100))});
-    EXPECT_EQ(probe->waitForLine("MOUSEMOVE"), "MOUSEMOVE 0 200 100");
+    EXPECT_TRUE(probe->waitForLine("MOUSEMOVE 0 200 100"));
     gui.xdotool({"mousedown", "1"});
     EXPECT_EQ(probe->waitForLine("LBUTTONDOWN"), "LBUTTONDOWN 1 200 100");
     gui.xdotool({"mousemove", std::to_string(clientX(-30) < 0 ? 0 : clientX(-30)), std::to_string(frame.y + 5)});
@@ -169,8 +179,6 @@ TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
 
 TEST_F(PlatformGui, DroppedFilesArriveInOrderWithTheirNames)
 {
-    const std::filesystem::path directory = std::filesystem::temp_directory_path() / ("vexo gui " + std::to_string(::getpid()));
-    std::filesystem::create_directories(directory);
     const std::string first = (directory / "walk cycle.bvh").string();
     const std::string second = (directory / "\xC3\xA9t\xC3\xA9 100%.bvh").string();
     std::ofstream(first) << "x";
@@ -178,7 +186,6 @@ TEST_F(PlatformGui, DroppedFilesArriveInOrderWithTheirNames)
     ASSERT_TRUE(gui.drop(window, {first, second}));
     EXPECT_EQ(probe->waitForLine("DROP"), "DROP " + first);
     EXPECT_EQ(probe->waitForLine("DROP"), "DROP " + second);
-    std::filesystem::remove_all(directory);
 }
 
 TEST_F(PlatformGui, AboutBoxFromTemplate102EndsWithEnterOrEscape)
@@ -191,6 +198,7 @@ TEST_F(PlatformGui, AboutBoxFromTemplate102EndsWithEnterOrEscape)
         std::this_thread::sleep_for(500ms);
         const std::string dialog = gui.findWindow("About VEXO");
         ASSERT_FALSE(dialog.empty());
+        gui.focus(dialog);
         // Centred over the client area: where the probe put it, at its client size.
         int x, y, width, height;
         std::sscanf(placed->c_str(), "DIALOG %d %d %d %d", &x, &y, &width, &height);
@@ -204,6 +212,63 @@ TEST_F(PlatformGui, AboutBoxFromTemplate102EndsWithEnterOrEscape)
         EXPECT_EQ(probe->waitForLine("ABOUT"), result) << key;
     }
     gui.screenshot("/tmp/vexo_about_closed.png");
+}
+
+TEST_F(PlatformGui, DisplayListMadeBeforeShowingDrawsInTheShownWindow)
+{
+    // The probe clears with a list compiled at WM_CREATE, while its context was on the helper window.
+    const std::vector<std::uint32_t> client = gui.capture(clientX(10), clientY(10), 20, 20);
+    ASSERT_FALSE(client.empty());
+    for (std::uint32_t pixel : client) ASSERT_EQ(pixel, 0x999999u);
+}
+
+TEST_F(PlatformGui, HiddenAndShownAgainTheWindowStillDraws)
+{
+    keys({"h"});  // the probe hides its window, draws a frame, and shows it again
+    ASSERT_TRUE(probe->waitForLine("SHOWN AGAIN"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(gui.pixel(clientX(10), clientY(10)), 0x999999u);
+    EXPECT_TRUE(probe->running());
+}
+
+TEST_F(PlatformGui, ResizingTheWindowSendsSizeOfTheClientArea)
+{
+    gui.xdotool({"windowsize", window, "640", "480"});
+    EXPECT_EQ(probe->waitForLine("SIZE"), "SIZE 640 " + std::to_string(480 - MENU_BAR_HEIGHT));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(gui.pixel(clientX(630), clientY(450)), 0x999999u) << "GL draws the whole new client area";
+}
+
+TEST_F(PlatformGui, WindowShowsIcon100)
+{
+    const std::string icon = gui.run({"xprop", "-id", window, "_NET_WM_ICON"});
+    EXPECT_NE(icon.find("Icon (32 x 32)"), std::string::npos) << icon.substr(0, 200);
+}
+
+TEST_F(PlatformGui, OpenDialogStartsInTheCurrentDirectoryAndReturnsTheFileChosen)
+{
+    const std::filesystem::path file = directory / "chosen.bvh";
+    std::ofstream(file) << "x";
+    keys({"ctrl+o"});
+    ASSERT_TRUE(probe->waitForLine("COMMAND 10005"));
+    const std::string chooser = gui.findWindow("Open");
+    gui.focus(chooser);
+    std::this_thread::sleep_for(500ms);
+    // The probe's folder holds only this file: GTK's chooser shows it selected; FLTK's own chooser
+    // takes its name in the folder it shows.
+    if (gui.run({"xprop", "-id", chooser, "WM_CLASS"}).find("FLTK") != std::string::npos) {
+        gui.xdotool({"type", "--delay", "20", file.filename().string()});
+    }
+    std::this_thread::sleep_for(300ms);
+    keys({"Return"});
+    EXPECT_EQ(probe->waitForLine("OPEN"), "OPENED " + file.string());
+}
+
+TEST_F(PlatformGui, WindowDestroyedWhileItsMenuOpensEndsCleanly)
+{
+    keys({"d", "alt+v"});  // the probe destroys its window at the first WM_INITMENUPOPUP
+    EXPECT_TRUE(probe->waitForLine("DESTROY"));
+    EXPECT_EQ(probe->waitForExit(), 0);
 }
 
 TEST_F(PlatformGui, TheCloseBoxEndsTheProgramWithStatus0)

@@ -1,11 +1,14 @@
 // A small program on the platform layer for the GUI tests: a window with menu 101, accelerators
-// 103 and icon 100, an OpenGL client area cleared grey every frame, and a line on stdout for every
-// message it handles, so a test can drive it with real input and read what arrived:
+// 103 and icon 100, an OpenGL client area cleared grey every frame by a display list compiled at
+// WM_CREATE (before the window is shown), and a line on stdout for every message it handles, so a
+// test can drive it with real input and read what arrived:
 //
 //     READY <milliseconds from start to the first frame>
 //     <MESSAGE> <wParam> [<x> <y>]     mouse messages carry signed client coordinates
 //     COMMAND <id>     INITMENUPOPUP <position>     DROP <path>     ABOUT <result>     CHECKS <flags>
 //     FRAMES <frames drawn> <milliseconds from the first frame to the end>
+//     SHOWN AGAIN      after H: the window hidden, a frame drawn while hidden, the window shown
+// After D, the next WM_INITMENUPOPUP destroys the window (from inside the menu bar's handler).
 //
 // The View menu's check marks follow four flags, all set at first, each toggled by its command.
 
@@ -23,7 +26,9 @@ const auto startTime = std::chrono::steady_clock::now();
 HWND mainWindow = nullptr;
 HDC deviceContext = nullptr;
 HGLRC glContext = nullptr;
-bool viewFlags[4] = {true, true, true, true};  // Move Camera, Loop, Controls, Floor
+GLuint clearList = 0;
+bool viewFlags[4] = {true, true, true, true};
+bool destroyAtMenu = false;  // Move Camera, Loop, Controls, Floor
 constexpr WORD VIEW_COMMANDS[4] = {10002, 10003, 10004, 10006};
 
 void say(const std::string& line)
@@ -54,7 +59,13 @@ bool createGlContext(HWND window)
     const int index = ChoosePixelFormat(deviceContext, &format);
     if (index == 0 || !SetPixelFormat(deviceContext, index, &format)) return false;
     glContext = wglCreateContext(deviceContext);
-    return glContext != nullptr && wglMakeCurrent(deviceContext, glContext);
+    if (glContext == nullptr || !wglMakeCurrent(deviceContext, glContext)) return false;
+    clearList = glGenLists(1);
+    glNewList(clearList, GL_COMPILE);
+    glClearColor(0.6f, 0.6f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEndList();
+    return clearList != 0;
 }
 
 INT_PTR aboutProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -131,18 +142,36 @@ void mouse(const char* name, WPARAM wParam, LPARAM lParam)
         std::to_string(GET_Y_LPARAM(lParam)));
 }
 
+void render();
+
+void hideAndShowAgain(HWND window)
+{
+    ShowWindow(window, SW_HIDE);
+    render();
+    ShowWindow(window, SW_SHOW);
+    say("SHOWN AGAIN");
+}
+
 LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE: say(createGlContext(window) ? "CREATE GL" : "CREATE NOGL"); return 0;
     case WM_SIZE: say("SIZE " + std::to_string(LOWORD(lParam)) + " " + std::to_string(HIWORD(lParam))); break;
-    case WM_KEYDOWN: say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : "")); break;
+    case WM_KEYDOWN:
+        say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : ""));
+        if (wParam == 'H') hideAndShowAgain(window);
+        if (wParam == 'D') destroyAtMenu = true;
+        break;
     case WM_KEYUP: say("KEYUP " + std::to_string(wParam)); break;
     case WM_SYSKEYDOWN: say("SYSKEYDOWN " + std::to_string(wParam)); break;
     case WM_CHAR: say("CHAR " + std::to_string(wParam)); break;
     case WM_COMMAND: command(LOWORD(wParam)); break;
     case WM_INITMENUPOPUP:
         say("INITMENUPOPUP " + std::to_string(LOWORD(lParam)));
+        if (destroyAtMenu) {
+            DestroyWindow(window);
+            return 0;
+        }
         updateMenuChecks(reinterpret_cast<HMENU>(wParam));
         break;
     case WM_MOUSEMOVE: mouse("MOUSEMOVE", wParam, lParam); break;
@@ -171,6 +200,7 @@ LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_DESTROY:
         say("DESTROY");
+        glDeleteLists(clearList, 1);
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(glContext);
         ReleaseDC(window, deviceContext);
@@ -187,8 +217,7 @@ void render()
     RECT client;
     GetClientRect(mainWindow, &client);
     glViewport(0, 0, client.right, client.bottom);
-    glClearColor(0.6f, 0.6f, 0.6f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glCallList(clearList);
     SwapBuffers(deviceContext);
 }
 

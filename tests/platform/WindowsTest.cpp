@@ -1,6 +1,9 @@
 // Windows: the creation and destruction messages in their order, user data, geometry, capture and
 // default processing, on offscreen windows.
 
+#include <cstdlib>
+#include <string>
+
 #include "MessageLog.h"
 
 namespace {
@@ -166,6 +169,22 @@ TEST_F(WindowTest, UnknownClassCreatesNothingAndClassesRegisterOnce)
     again.lpfnWndProc = DefWindowProcW;
     again.lpszClassName = u"vexotestwindow";  // names match without regard to case
     EXPECT_EQ(RegisterClassW(&again), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Display, NotAvailableWithoutAServer)
+{
+    const char* saved = std::getenv("DISPLAY");
+    const std::string previous = saved != nullptr ? saved : "";
+    ::unsetenv("DISPLAY");
+    EXPECT_FALSE(VexoDisplayAvailable());
+    ::setenv("DISPLAY", ":65000", 1);  // no server there
+    EXPECT_FALSE(VexoDisplayAvailable());
+    if (saved != nullptr) ::setenv("DISPLAY", previous.c_str(), 1);
+    else ::unsetenv("DISPLAY");
 }
 
 }  // namespace

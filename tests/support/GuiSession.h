@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -35,16 +36,25 @@ namespace gui_detail {
 using Clock = std::chrono::steady_clock;
 constexpr auto DEFAULT_TIMEOUT = std::chrono::seconds(10);
 
-// Starts a program with DISPLAY set; its standard output (and its standard error, with
-// mergeErrors) goes to outFd when given (-1: inherited).
-inline pid_t spawn(const std::vector<std::string>& command, const std::string& display, int outFd, int keepFd = -1,
-                   bool mergeErrors = false)
+// How a program is started: where its output goes (-1: inherited), which extra descriptor it
+// keeps, where it runs.
+struct SpawnOptions {
+    int outFd = -1;
+    int errFd = -1;
+    int keepFd = -1;
+    std::string directory;
+};
+
+// Starts a program with DISPLAY set (unless display is empty).
+inline pid_t spawn(const std::vector<std::string>& command, const std::string& display, const SpawnOptions& options)
 {
     const pid_t pid = ::fork();
     if (pid != 0) return pid;
+    if (!options.directory.empty() && ::chdir(options.directory.c_str()) != 0) ::_exit(126);
     if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
-    if (outFd >= 0) ::dup2(outFd, STDOUT_FILENO);
-    if (outFd >= 0 && mergeErrors) ::dup2(outFd, STDERR_FILENO);
+    if (options.outFd >= 0) ::dup2(options.outFd, STDOUT_FILENO);
+    if (options.errFd >= 0) ::dup2(options.errFd, STDERR_FILENO);
+    const int keepFd = options.keepFd;
     for (int fd = 3; fd < 256; ++fd) {
         if (fd != keepFd) ::close(fd);
     }
@@ -84,11 +94,11 @@ inline bool installed(const char* program)
 // line.
 class GuiProgram {
 public:
-    GuiProgram(const std::vector<std::string>& command, const std::string& display)
+    GuiProgram(const std::vector<std::string>& command, const std::string& display, const std::string& directory)
     {
         int fds[2];
         if (::pipe(fds) != 0) return;
-        pid = gui_detail::spawn(command, display, fds[1], -1, true);
+        pid = gui_detail::spawn(command, display, {fds[1], fds[1], -1, directory});
         ::close(fds[1]);
         outFd = fds[0];
     }
@@ -194,9 +204,12 @@ public:
         int fds[2];
         if (::pipe(fds) != 0) return;
         const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        // The server's chatter (display numbers it found taken) stays out of the test's output.
+        const int quiet = ::open("/dev/null", O_WRONLY);
         server = gui_detail::spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
                                     "tcp"},
-                                   "", -1, fds[1]);
+                                   "", {quiet, quiet, fds[1], ""});
+        ::close(quiet);
         ::close(fds[1]);
         std::string number;
         gui_detail::readUntil(fds[0], number, gui_detail::Clock::now() + gui_detail::DEFAULT_TIMEOUT,
@@ -221,9 +234,10 @@ public:
     bool ok() const { return !displayName.empty(); }
     const std::string& display() const { return displayName; }
 
-    GuiProgram& start(const std::vector<std::string>& command)
+    // Starts a program on the display, in the given working directory (empty: the test's).
+    GuiProgram& start(const std::vector<std::string>& command, const std::string& directory = "")
     {
-        programs.push_back(std::make_unique<GuiProgram>(command, displayName));
+        programs.push_back(std::make_unique<GuiProgram>(command, displayName, directory));
         return *programs.back();
     }
 
@@ -232,7 +246,7 @@ public:
     {
         int fds[2];
         if (::pipe(fds) != 0) return {};
-        const pid_t pid = gui_detail::spawn(command, displayName, fds[1]);
+        const pid_t pid = gui_detail::spawn(command, displayName, {fds[1], -1, -1, ""});
         ::close(fds[1]);
         std::string out;
         gui_detail::readUntil(fds[0], out, gui_detail::Clock::now() + gui_detail::DEFAULT_TIMEOUT, [] { return false; });
@@ -255,6 +269,10 @@ public:
         const std::string out = run({"timeout", "10", "xdotool", "search", "--sync", "--name", "^" + title + "$"});
         return out.substr(0, out.find('\n'));
     }
+
+    // Gives the window the keyboard. Xvfb has no window manager to do it: without this, keys go to
+    // whatever window is under the pointer.
+    void focus(const std::string& window) { xdotool({"windowfocus", "--sync", window}); }
 
     // The window's position and size on the screen (all 0 when unknown).
     struct Geometry {
