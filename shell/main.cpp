@@ -1,11 +1,10 @@
 // Process entry: command-line jobs, or the viewer.
 
-#include <cstdio>
-
 #include "platform/win32.h"
+#include "shell/Application.h"
 #include "shell/CommandLine.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -15,9 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     if (commandLine.mode != CommandLine::Mode::Viewer || !commandLine.error.empty()) {
         status = runCommand(commandLine);
     } else {
-        std::fputs("vexo: this build has no viewer yet; use --check or --positions (see --help)\n", stderr);
-        status = 1;
+        status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front());
     }
-    LocalFree(arguments);
+    LocalFree(arguments);  // the start-up path lived in it for the whole run
     return status;
 }

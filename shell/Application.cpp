@@ -1,0 +1,85 @@
+#include "shell/Application.h"
+
+#include <cstdio>
+#include <new>
+
+#include "shell/StartupFile.h"
+#include "shell/Window.h"
+#include "viewer/Viewer.h"
+
+namespace {
+
+constexpr WCHAR WINDOW_TITLE[] = u"VEXO";
+constexpr WORD ICON_ID = 100;
+constexpr WORD MENU_ID = 101;
+constexpr WORD ACCELERATORS_ID = 103;
+
+int fail(const char* message)
+{
+    std::fprintf(stderr, "vexo: %s\n", message);
+    return 1;
+}
+
+}  // namespace
+
+bool registerWindowClass(LPCWSTR className, HICON icon)
+{
+    WNDCLASSW windowClass{};
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className;  // no background brush: GL covers the client area
+    return RegisterClassW(&windowClass) != 0;
+}
+
+void unregisterWindowClass(LPCWSTR className)
+{
+    UnregisterClassW(className, GetModuleHandleW(nullptr));
+}
+
+bool createMainWindow(Viewer& viewer, HINSTANCE instance)
+{
+    return viewer.create(WS_EX_ACCEPTFILES, MAIN_WINDOW_CLASS, WINDOW_TITLE, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                         CW_USEDEFAULT, 0, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(MENU_ID)), instance);
+}
+
+void runMainLoop(Viewer& viewer, HACCEL accelerators)
+{
+    MSG message;
+    for (;;) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return;
+            if (TranslateAcceleratorW(viewer.hwnd, accelerators, &message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        } else {
+            viewer.tick(IDLE_STEP_SECONDS);
+            viewer.render();
+        }
+    }
+}
+
+int runViewer(HINSTANCE instance, LPCWSTR startupFile)
+{
+    if (!VexoDisplayAvailable()) return fail("no display available to show the viewer (is DISPLAY set?)");
+    startupFilePath = startupFile;
+    const HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(ACCELERATORS_ID));
+    if (!registerWindowClass(MAIN_WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
+        return fail("cannot register the window class");
+    }
+    int status = 0;
+    Viewer* viewer = new (std::nothrow) Viewer;
+    if (viewer == nullptr) {
+        status = fail("out of memory");
+    } else if (!createMainWindow(*viewer, instance)) {
+        status = fail("cannot create the main window (no OpenGL?)");
+    } else {
+        ShowWindow(viewer->hwnd, SW_SHOW);
+        runMainLoop(*viewer, accelerators);
+    }
+    delete viewer;
+    unregisterWindowClass(MAIN_WINDOW_CLASS);
+    return status;
+}

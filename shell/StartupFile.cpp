@@ -1,0 +1,3 @@
+#include "shell/StartupFile.h"
+
+LPCWSTR startupFilePath = nullptr;

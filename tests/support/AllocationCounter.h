@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+
+// Counts heap allocations while a counter is alive, by interposing malloc and its relatives (link
+// AllocationCounter.cpp into the test program). An allocation is the program's own when the first
+// caller outside the C and C++ runtime libraries lies in the test program itself, where all of our
+// libraries are linked statically; allocations made by shared libraries on their own account (the
+// GL driver, for one) are counted apart.
+class AllocationCounter {
+public:
+    AllocationCounter();
+    ~AllocationCounter();
+    AllocationCounter(const AllocationCounter&) = delete;
+    AllocationCounter& operator=(const AllocationCounter&) = delete;
+
+    std::size_t ours() const;
+    std::size_t libraries() const;
+};

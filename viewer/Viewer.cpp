@@ -1,0 +1,102 @@
+#include "viewer/Viewer.h"
+
+#include <cstdlib>
+
+#include "motion/BvhReader.h"
+#include "motion/Pose.h"
+#include "shell/StartupFile.h"
+
+Viewer::~Viewer()
+{
+    deleteSphere();
+    Skeleton::destroy(skeleton);
+}
+
+int Viewer::onCreate()
+{
+    if (!createGlContext()) return -1;
+    if (startupFilePath != nullptr) loadFile(startupFilePath);  // a refused file leaves the viewer empty
+    return 0;
+}
+
+bool Viewer::loadFile(LPCWSTR path)
+{
+    auto* loaded = static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton)));
+    if (loaded == nullptr) return false;
+    BvhReader reader;
+    if (!reader.read(path, *loaded)) {
+        Skeleton::destroy(loaded);
+        return false;
+    }
+    Skeleton::destroy(skeleton);
+    skeleton = loaded;
+    // A frame number of the previous motion means nothing in this one.
+    frameIndex = 0;
+    const float size = longestBone(skeleton->root);
+    evaluatePose(skeleton->root, currentRow());
+    frameRoot();
+    rebuildSceneLists(size);
+    return true;
+}
+
+const float* Viewer::currentRow() const
+{
+    if (skeleton->values == nullptr || frameIndex < 0 || frameIndex >= skeleton->frameCount) return nullptr;
+    return skeleton->frameValues(frameIndex);
+}
+
+Vec3 Viewer::rootPosition() const
+{
+    const Mat4& local = skeleton->root->local;
+    return {local.e[12], local.e[13], local.e[14]};
+}
+
+void Viewer::tick(double)
+{
+    if (!motionLoaded()) return;
+    const std::int32_t last = skeleton->frameCount - 1;
+    if (last < 0) return;  // no rows: the rest pose stays
+    if (singleStep) {
+        frameIndex += 1;
+        if (frameIndex > last) frameIndex = loop ? 0 : last;
+        singleStep = false;
+        setPaused(true);
+    } else {
+        if (paused) return;
+        frameIndex += 1;
+        if (frameIndex > last) {
+            if (!loop) {
+                frameIndex = last;
+                setPaused(true);
+                return;  // the last frame is already shown
+            }
+            frameIndex = 0;
+        }
+    }
+    applyFrame();
+}
+
+void Viewer::applyFrame()
+{
+    const Vec3 before = rootPosition();
+    evaluatePose(skeleton->root, currentRow());
+    if (moveCamera) followRoot(before, rootPosition());
+}
+
+void Viewer::setPaused(bool value)
+{
+    if (!motionLoaded()) return;
+    paused = value;
+}
+
+void Viewer::frameRoot()
+{
+    Vec3 root{0.0f, 0.0f, 0.0f};
+    root.transformPoint(skeleton->root->local);
+    camera.frame(root);
+}
+
+void Viewer::followRoot(const Vec3& p0, const Vec3& p1)
+{
+    camera.follow(p0, p1);
+}

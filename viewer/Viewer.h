@@ -1,0 +1,118 @@
+#pragma once
+
+#include <GL/glu.h>
+#include <cstdint>
+
+#include "motion/Skeleton.h"
+#include "platform/win32.h"
+#include "shell/Window.h"
+#include "viewer/OrbitCamera.h"
+#include "widgets/CaptureHost.h"
+
+// The one application object: the main window, the loaded motion, the playback clock, the camera
+// and the OpenGL scene. Everything runs on the main thread: the main loop calls tick and then
+// render whenever no message is waiting, and messages reach handleMessage in between.
+//
+// A motion is loaded exactly when skeleton is set. Before that the scene is the clear colour only,
+// tick and setPaused do nothing, and the flags can still be toggled (a single step requested then
+// fires at the first tick after a load).
+//
+// Sources: Viewer.cpp (creation, loading, playback), SceneRenderer.cpp (GL context and drawing),
+// ViewerInput.cpp (messages, keys, commands, dialogs, dropped files); the camera is OrbitCamera.
+class Viewer final : public Window, public CaptureHost {
+public:
+    Viewer() = default;
+    // Frees the sphere quadric and list, and the motion.
+    ~Viewer() override;
+
+    // ---- State and playback -------------------------------------------------------------------
+
+    // At WM_CREATE: the GL context, then the start-up file if one was named. 0, or -1 to abort
+    // window creation.
+    int onCreate();
+    // Replaces the shown motion by the BVH file at path and shows its first frame. On failure
+    // (unreadable or refused file) nothing changes and false is returned.
+    bool loadFile(LPCWSTR path);
+    // One idle pass: while playing, or when a single step is pending, show the next frame (wrapping
+    // with loop, else stopping paused on the last). The elapsed time is not used: one frame a call.
+    void tick(double elapsedSeconds);
+    // Evaluates the pose of frameIndex and, with moveCamera, carries the eye with the root.
+    void applyFrame();
+    // Nothing without a motion.
+    void setPaused(bool value);
+    // Puts the camera FRAMING_DISTANCE in front of the root joint.
+    void frameRoot();
+    // Moves the eye by the root's move from p0 to p1 (translations of the root's local before and
+    // after a pose update).
+    void followRoot(const Vec3& p0, const Vec3& p1);
+
+    bool motionLoaded() const { return skeleton != nullptr; }
+
+    // ---- Scene renderer (OpenGL) ----------------------------------------------------------------
+
+    bool createGlContext();
+    // Viewport and projection for the client size; a height of 0 counts as 1.
+    void onSize(WPARAM type, WORD width, WORD height);
+    // Draws and presents one frame: floor, skeleton, overlay.
+    void render();
+    // The joint and everything below it, pre-order, each with the next palette colour.
+    void drawJoint(const Joint* joint);
+    // The joint marker sphere. False (and no list) when GLU or GL cannot provide it.
+    bool buildSphereList(float radius, int slices, int stacks);
+    // The floor grid for a skeleton whose longest bone is size.
+    void buildFloorList(float size);
+    // At WM_DESTROY: releases the floor list, the GL context and the device context.
+    void onDestroy();
+
+    // ---- Input and commands -------------------------------------------------------------------
+
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void onKeyDown(WORD key);
+    void onCommand(WORD command);
+    // Check marks of the View items from the flags.
+    void updateMenuChecks(HMENU menu);
+    void showOpenDialog();
+    // Loads the first of the dropped files that loads; the rest are not read.
+    void onDropFiles(HDROP drop);
+    void showAbout();
+
+    // ---- Mouse capture for the widgets (CaptureHost) ------------------------------------------
+
+    void captureMouse() override;
+    void releaseMouse() override;
+
+    // ---- Record -----------------------------------------------------------------------------
+
+    HGLRC glContext = nullptr;
+    HDC deviceContext = nullptr;      // held from window creation to WM_DESTROY
+    std::uint32_t sphereList = 0;     // 0 = none
+    GLUquadric* sphereQuadric = nullptr;
+    OrbitCamera camera;               // eye, up, center
+    bool paused = true;
+    bool singleStep = false;          // consumed by the next tick
+    bool lighting = false;
+    bool moveCamera = true;           // the eye follows the root during playback
+    bool loop = true;
+    bool showControls = true;         // frame counter and key list
+    bool showFloor = true;
+    Skeleton* skeleton = nullptr;     // owned
+    std::int32_t frameIndex = 0;      // 0-based
+    std::uint32_t floorList = 0;      // 0 = none
+    std::uint32_t paletteIndex = 0;   // joint colour counter, reset by every render
+    std::int32_t clientWidth = 0;
+    std::int32_t clientHeight = 0;    // at least 1 after the first resize
+
+private:
+    // The row of frameIndex, or null (the rest pose) when the motion has no such row.
+    const float* currentRow() const;
+    Vec3 rootPosition() const;
+    // The sphere and floor lists sized for the current motion.
+    void rebuildSceneLists(float size);
+    void deleteSphere();
+    // drawJoint with the GL matrix stack while it has room for pushesLeft more matrices, then with
+    // world matrices computed here.
+    void drawJointStacked(const Joint* joint, int pushesLeft);
+    void drawJointFlat(const Joint* joint, const Mat4& parentWorld);
+    void drawJointMarker();
+    static void drawBone(const Joint* child);
+};
