@@ -10,11 +10,14 @@ Viewer::~Viewer()
 {
     deleteSphere();
     Skeleton::destroy(skeleton);
+    // Its skins and font go back to the process caches, which are then left empty.
+    destroyControlBar();
 }
 
 int Viewer::onCreate()
 {
     if (!createGlContext()) return -1;
+    createControlBar();
     if (startupFilePath != nullptr) loadFile(startupFilePath);  // a refused file leaves the viewer empty
     return 0;
 }
@@ -32,10 +35,13 @@ bool Viewer::loadFile(LPCWSTR path)
     skeleton = loaded;
     // A frame number of the previous motion means nothing in this one.
     frameIndex = 0;
+    setTimelineRange();
+    showFrameOnTimeline();
     const float size = longestBone(skeleton->root);
     evaluatePose(skeleton->root, currentRow());
     frameRoot();
     rebuildSceneLists(size);
+    layoutControlBar();
     return true;
 }
 
@@ -74,6 +80,7 @@ void Viewer::tick(double)
         }
     }
     applyFrame();
+    showFrameOnTimeline();
 }
 
 void Viewer::applyFrame()
@@ -87,6 +94,7 @@ void Viewer::setPaused(bool value)
 {
     if (!motionLoaded()) return;
     paused = value;
+    showPlaybackIcon();
 }
 
 void Viewer::frameRoot()
