@@ -85,8 +85,18 @@ void Viewer::createControlBar()
     addListener(timelineSlider->changeListeners, this, onTimelineChanged);
 }
 
-// Widgets do not free their children: each is deleted here. Their skins and font go back to the
-// process caches.
+// At WM_DESTROY, while the GL context is still current: the textures and glyph lists that the bar
+// and the text hold are deleted in the context that made them, leaving the process caches empty.
+void Viewer::releaseControlBar()
+{
+    releaseFont(hudFont);
+    hudFont = nullptr;
+    destroyOverlay(overlay);
+    overlay = nullptr;
+    destroyControlBar();
+}
+
+// Widgets do not free their children: each is deleted here.
 void Viewer::destroyControlBar()
 {
     delete playButton;
@@ -174,13 +184,6 @@ void Viewer::drawOverlay(int clientRight)
     endOverlay(overlay);
 }
 
-void Viewer::releaseOverlay()
-{
-    releaseFont(hudFont);
-    hudFont = nullptr;
-    destroyOverlay(overlay);
-    overlay = nullptr;
-}
 
 // ---- Mouse ----------------------------------------------------------------------------------------
 

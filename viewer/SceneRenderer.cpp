@@ -242,7 +242,7 @@ void Viewer::buildFloorList(float size)
 
 void Viewer::onDestroy()
 {
-    releaseOverlay();
+    releaseControlBar();
     if (floorList != 0) glDeleteLists(floorList, 1);
     floorList = 0;
     if (glContext != nullptr) {

@@ -10,8 +10,6 @@ Viewer::~Viewer()
 {
     deleteSphere();
     Skeleton::destroy(skeleton);
-    // Its skins and font go back to the process caches, which are then left empty.
-    destroyControlBar();
 }
 
 int Viewer::onCreate()

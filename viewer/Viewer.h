@@ -33,7 +33,7 @@ class Slider;
 class Viewer final : public Window, public CaptureHost {
 public:
     Viewer() = default;
-    // Frees the sphere quadric and list, the motion and the control bar's widgets.
+    // Frees the sphere quadric and list, and the motion.
     ~Viewer() override;
 
     // ---- State and playback -------------------------------------------------------------------
@@ -72,7 +72,7 @@ public:
     bool buildSphereList(float radius, int slices, int stacks);
     // The floor grid for a skeleton whose longest bone is size.
     void buildFloorList(float size);
-    // At WM_DESTROY: releases the font and overlay, the floor list, the GL context and the device
+    // At WM_DESTROY: releases the control bar, the floor list, the GL context and the device
     // context.
     void onDestroy();
 
@@ -92,6 +92,8 @@ public:
 
     // The overlay, the font of the text and the widget tree (placed for real by the first resize).
     void createControlBar();
+    // At WM_DESTROY: the font, the overlay and the widget tree.
+    void releaseControlBar();
     // The button and the slider centred at the bottom of the client area, bottom-aligned, 3 pixels
     // apart; the slider four pixels a frame where that fits, else as wide as fits up to 640.
     void layoutControlBar();
@@ -126,7 +128,7 @@ public:
     std::int32_t clientHeight = 0;    // at least 1 after the first resize
     Overlay* overlay = nullptr;       // from window creation to WM_DESTROY
     Font* hudFont = nullptr;          // "Arial" 9, one reference held from creation to WM_DESTROY
-    Panel* rootPanel = nullptr;       // owned with its two children; made once, at window creation
+    Panel* rootPanel = nullptr;       // owned with its two children, from window creation to WM_DESTROY
     Button* playButton = nullptr;
     Slider* timelineSlider = nullptr;
 
@@ -148,7 +150,6 @@ private:
     // The timeline's range 1..frameCount of the motion, and frameIndex shown on it.
     void setTimelineRange();
     void showFrameOnTimeline();
-    void releaseOverlay();
     void destroyControlBar();
 };
 
