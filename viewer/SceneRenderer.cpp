@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "viewer/Viewer.h"
 
 namespace {
@@ -114,6 +116,20 @@ void Viewer::render()
     glLoadIdentity();
 
     SwapBuffers(deviceContext);
+}
+
+bool Viewer::readFrame(Image& image) const
+{
+    const std::int32_t width = clientWidth, height = clientHeight;
+    if (!image.allocate(width, height)) return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels);
+    // GL reads the bottom row first.
+    const std::size_t stride = static_cast<std::size_t>(image.stride);
+    for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(image.pixels + top * stride, image.pixels + (top + 1) * stride, image.pixels + bottom * stride);
+    }
+    return true;
 }
 
 // ---- Skeleton -------------------------------------------------------------------------------------
