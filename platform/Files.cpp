@@ -157,7 +157,8 @@ BOOL DeleteFileW(LPCWSTR path)
     if (path == nullptr) return FALSE;
     const std::string name = utf16ToUtf8(path);
     struct stat status;
-    if (::lstat(name.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return FALSE;
+    // Only files: never a directory, and never a device that a write was aimed at.
+    if (::lstat(name.c_str(), &status) != 0 || !(S_ISREG(status.st_mode) || S_ISLNK(status.st_mode))) return FALSE;
     return ::unlink(name.c_str()) == 0;
 }
 

@@ -78,7 +78,7 @@ DWORD GetFileAttributesW(LPCWSTR path);
 // Makes one directory (its parent must exist); FALSE when it cannot, also when something of that
 // name exists already. The security attributes are ignored.
 BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
-// Removes a file (not a directory); FALSE when it cannot.
+// Removes a file or a symbolic link (not a directory, not a device); FALSE when it cannot.
 BOOL DeleteFileW(LPCWSTR path);
 
 // The current directory in UTF-16. With a buffer too small (or none) it returns the size needed
