@@ -5,35 +5,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
+#include "RunVexo.h"
 #include "TempFile.h"
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out;  // stdout, then stderr when asked for
-};
-
-// Runs vexo with the given arguments (already shell-quoted); stderr is folded into out when asked.
-RunResult vexo(const std::string& arguments, bool withStderr = false)
-{
-    const std::string command = std::string(VEXO_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = popen(command.c_str(), "r");
-    RunResult run{-1, {}};
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 std::string quoted(const TempFile& file)
 {
-    std::string text = "'";
-    text += file.fsPath().string();
-    return text += "'";
+    return ::quoted(file.fsPath());
 }
 
 const char* const TWO_JOINTS =
