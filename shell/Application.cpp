@@ -6,6 +6,7 @@
 #include "shell/StartupFile.h"
 #include "shell/Window.h"
 #include "viewer/Viewer.h"
+#include "widgets/Gui.h"
 
 namespace {
 
@@ -77,20 +78,24 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
     if (!registerWindowClass(MAIN_WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
         return fail("cannot register the window class");
     }
-    int status = 0;
     Viewer* viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) {
-        status = fail("out of memory");
+        unregisterWindowClass(MAIN_WINDOW_CLASS);
+        return fail("out of memory");
+    }
+    // The widgets and images start with the viewer as their capture host, before its window exists;
+    // they shut down after the window class is gone.
+    guiStartup(viewer);
+    viewer->pacing.realtime = realtime;
+    int status = 0;
+    if (!createMainWindow(*viewer, instance)) {
+        status = fail("cannot create the main window (no OpenGL?)");
     } else {
-        viewer->pacing.realtime = realtime;
-        if (!createMainWindow(*viewer, instance)) {
-            status = fail("cannot create the main window (no OpenGL?)");
-        } else {
-            ShowWindow(viewer->hwnd, SW_SHOW);
-            runMainLoop(*viewer, accelerators);
-        }
+        ShowWindow(viewer->hwnd, SW_SHOW);
+        runMainLoop(*viewer, accelerators);
     }
     delete viewer;
     unregisterWindowClass(MAIN_WINDOW_CLASS);
+    guiShutdown();
     return status;
 }

@@ -7,6 +7,7 @@
 #include "shell/LoadedMotion.h"
 #include "shell/StartupFile.h"
 #include "viewer/Viewer.h"
+#include "widgets/Gui.h"
 
 OffscreenViewer::~OffscreenViewer()
 {
@@ -16,6 +17,7 @@ OffscreenViewer::~OffscreenViewer()
     }
     delete viewer;
     if (classRegistered) unregisterWindowClass(MAIN_WINDOW_CLASS);
+    if (guiStarted) guiShutdown();
 }
 
 bool OffscreenViewer::fail(std::string why)
@@ -31,6 +33,8 @@ bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
     if (!classRegistered) return fail("vexo: cannot register the window class");
     viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) return fail("vexo: out of memory");
+    guiStarted = true;
+    guiStartup(viewer);  // the arena may fail; scratch requests then use the heap
     startupFilePath = file;
     const bool created = createMainWindow(*viewer, GetModuleHandleW(nullptr));
     startupFilePath = nullptr;

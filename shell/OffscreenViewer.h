@@ -55,5 +55,6 @@ private:
 
     Viewer* viewer = nullptr;
     bool classRegistered = false;
+    bool guiStarted = false;
     std::string reason;
 };
