@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,6 +89,15 @@ public:
         std::size_t n = 0;
         for (int y = top; y < (bottom < 0 ? height() : bottom); ++y) {
             for (int x = 0; x < width(); ++x) n += at(x, y) == colour;
+        }
+        return n;
+    }
+    // Pixels of any of the colours in the rectangle (left, top, width, height).
+    std::size_t countIn(std::initializer_list<Rgba> colours, int left, int top, int w, int h) const
+    {
+        std::size_t n = 0;
+        for (int y = top; y < top + h; ++y) {
+            for (int x = left; x < left + w; ++x) n += std::find(colours.begin(), colours.end(), at(x, y)) != colours.end();
         }
         return n;
     }
@@ -174,6 +184,22 @@ TEST_F(Pictures, ASnapshotIsTheWindowsPictureAtThatSize)
         EXPECT_GT(picture.count(FLOOR, c.height * 3 / 4), std::size_t(c.width) * c.height / 200);
         EXPECT_EQ(picture.count(FLOOR, 0, c.height * 3 / 8), 0u);
         EXPECT_TRUE(picture.opaque());
+
+        // The control bar, centred at the bottom: a 24-pixel play button and a slider four pixels
+        // a frame wide. Where nothing else is drawn the picture is floor or clear grey.
+        const int button = (c.width - 24 - 4 * 5 - 3) / 2;
+        const int bottom = c.height - 24;
+        EXPECT_LT(picture.countIn({CLEAR, FLOOR}, button, bottom, 24, 24), 24u * 24 / 10);
+        EXPECT_LT(picture.countIn({CLEAR, FLOOR}, button + 27, c.height - 16, 20, 16), 20u * 16 * 6 / 10);  // thumb and track
+        EXPECT_EQ(picture.countIn({CLEAR, FLOOR}, button - 40, bottom, 36, 24), 36u * 24);
+        EXPECT_EQ(picture.countIn({CLEAR, FLOOR}, button + 51, bottom, 36, 24), 36u * 24);
+        // The frame counter, one line of white text at the top left; the key list, six lines 140
+        // pixels from the right edge.
+        const Rgba white{255, 255, 255, 255};
+        EXPECT_GT(picture.countIn({white}, 0, 0, 100, 14), 30u);
+        EXPECT_EQ(picture.countIn({white}, 0, 16, 100, 100), 0u);
+        EXPECT_GT(picture.countIn({white}, c.width - 140, 14 * 5, 140, 14), 30u);
+        EXPECT_EQ(picture.countIn({white}, c.width - 150, 0, 10, 84), 0u);
     }
 }
 
