@@ -107,7 +107,8 @@ public:
     // The overlay pass of render: the control bar with a motion, the text while the skeleton is
     // drawn and showControls is set. clientRight is the client area's right edge for this frame.
     void drawOverlay(int clientRight);
-    // A mouse message for the control bar, while a motion is loaded; other messages are ignored.
+    // Hands a mouse move, or a left or right press or release, to the control bar while a motion is
+    // loaded.
     void routeMouse(UINT message, LPARAM lParam);
     // The widgets' mouse capture (CaptureHost).
     void captureMouse() override;
