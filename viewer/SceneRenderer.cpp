@@ -133,6 +133,8 @@ bool Viewer::readFrame(Image& image) const
     for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
         std::swap_ranges(image.pixels + top * stride, image.pixels + (top + 1) * stride, image.pixels + bottom * stride);
     }
+    // A window is opaque: the alpha that blending left in the buffer is not part of its picture.
+    for (std::size_t alpha = 3; alpha < stride * static_cast<std::size_t>(height); alpha += 4) image.pixels[alpha] = 255;
     return true;
 }
 

@@ -70,8 +70,9 @@ public:
     void onSize(WPARAM type, WORD width, WORD height);
     // Draws and presents one frame: floor, skeleton, overlay.
     void render();
-    // The client area as last drawn, 8-bit RGBA with the top row first. Meant for offscreen
-    // windows, whose one buffer keeps the frame after the swap. False when memory runs out.
+    // The client area as last drawn, 8-bit RGBA with the top row first, opaque as the window is.
+    // Meant for offscreen windows, whose one buffer keeps the frame after the swap. False when
+    // memory runs out.
     bool readFrame(Image& image) const;
     // The joint and everything below it, pre-order, each with the next palette colour.
     void drawJoint(const Joint* joint);
