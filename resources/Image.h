@@ -39,6 +39,11 @@ struct Image {
     // Chooses the decoder by the file's extension: ".png" in any case; every other is refused
     // without opening the file.
     bool loadImageFile(LPCWSTR path);
+
+    // Writes the pixels as an 8-bit RGBA PNG file (top row first), creating or replacing path.
+    // False when there are no pixels or the file cannot be written in full; a partly written file
+    // is removed again.
+    bool savePng(LPCWSTR path) const;
 };
 
 // The read position over a PNG stream in memory (a locked resource). Reads stop at size: a read

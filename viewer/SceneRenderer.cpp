@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "overlay/Overlay.h"
 #include "viewer/Viewer.h"
 
@@ -118,6 +120,22 @@ void Viewer::render()
     glLoadIdentity();  // the next frame's light is placed in eye coordinates
 
     SwapBuffers(deviceContext);
+}
+
+bool Viewer::readFrame(Image& image) const
+{
+    const std::int32_t width = clientWidth, height = clientHeight;
+    if (!image.allocate(width, height)) return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels);
+    // GL reads the bottom row first.
+    const std::size_t stride = static_cast<std::size_t>(image.stride);
+    for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(image.pixels + top * stride, image.pixels + (top + 1) * stride, image.pixels + bottom * stride);
+    }
+    // A window is opaque: the alpha that blending left in the buffer is not part of its picture.
+    for (std::size_t alpha = 3; alpha < stride * static_cast<std::size_t>(height); alpha += 4) image.pixels[alpha] = 255;
+    return true;
 }
 
 // ---- Skeleton -------------------------------------------------------------------------------------
