@@ -6,6 +6,7 @@
 #include "shell/StartupFile.h"
 #include "shell/Window.h"
 #include "viewer/Viewer.h"
+#include "widgets/Gui.h"
 
 namespace {
 
@@ -69,11 +70,16 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile)
     if (!registerWindowClass(MAIN_WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
         return fail("cannot register the window class");
     }
-    int status = 0;
     Viewer* viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) {
-        status = fail("out of memory");
-    } else if (!createMainWindow(*viewer, instance)) {
+        unregisterWindowClass(MAIN_WINDOW_CLASS);
+        return fail("out of memory");
+    }
+    // The widgets and images start with the viewer as their capture host, before its window exists;
+    // they shut down after the window class is gone.
+    guiStartup(viewer);
+    int status = 0;
+    if (!createMainWindow(*viewer, instance)) {
         status = fail("cannot create the main window (no OpenGL?)");
     } else {
         ShowWindow(viewer->hwnd, SW_SHOW);
@@ -81,5 +87,6 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile)
     }
     delete viewer;
     unregisterWindowClass(MAIN_WINDOW_CLASS);
+    guiShutdown();
     return status;
 }

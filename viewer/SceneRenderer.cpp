@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "overlay/Overlay.h"
 #include "viewer/Viewer.h"
 
 namespace {
@@ -65,10 +66,14 @@ void Viewer::onSize(WPARAM, WORD width, WORD height)
     clientHeight = height;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    setOverlaySize(overlay, clientWidth, clientHeight);
+    layoutControlBar();
 }
 
 void Viewer::render()
 {
+    RECT client{};
+    GetClientRect(hwnd, &client);  // the key list is placed by this frame's width
     glDisable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
     glClearColor(CLEAR_GREY, CLEAR_GREY, CLEAR_GREY, 1.0f);
@@ -109,9 +114,8 @@ void Viewer::render()
     paletteIndex = 0;
     if (motionLoaded() && skeleton->root != nullptr) drawJoint(skeleton->root);
 
-    // The overlay pass (control bar and heads-up text) goes here; it leaves the modelview at the
-    // identity, as the lighting of the next frame expects.
-    glLoadIdentity();
+    drawOverlay(client.right);
+    glLoadIdentity();  // the next frame's light is placed in eye coordinates
 
     SwapBuffers(deviceContext);
 }
@@ -241,6 +245,7 @@ void Viewer::buildFloorList(float size)
 
 void Viewer::onDestroy()
 {
+    releaseControlBar();
     if (floorList != 0) glDeleteLists(floorList, 1);
     floorList = 0;
     if (glContext != nullptr) {

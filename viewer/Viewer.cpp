@@ -15,6 +15,7 @@ Viewer::~Viewer()
 int Viewer::onCreate()
 {
     if (!createGlContext()) return -1;
+    createControlBar();
     if (startupFilePath != nullptr) loadFile(startupFilePath);  // a refused file leaves the viewer empty
     return 0;
 }
@@ -32,10 +33,13 @@ bool Viewer::loadFile(LPCWSTR path)
     skeleton = loaded;
     // A frame number of the previous motion means nothing in this one.
     frameIndex = 0;
+    setTimelineRange();
+    showFrameOnTimeline();
     const float size = longestBone(skeleton->root);
     evaluatePose(skeleton->root, currentRow());
     frameRoot();
     rebuildSceneLists(size);
+    layoutControlBar();
     return true;
 }
 
@@ -74,6 +78,7 @@ void Viewer::tick(double)
         }
     }
     applyFrame();
+    showFrameOnTimeline();
 }
 
 void Viewer::applyFrame()
@@ -87,6 +92,7 @@ void Viewer::setPaused(bool value)
 {
     if (!motionLoaded()) return;
     paused = value;
+    showPlaybackIcon();
 }
 
 void Viewer::frameRoot()

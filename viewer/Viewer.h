@@ -9,6 +9,12 @@
 #include "viewer/OrbitCamera.h"
 #include "widgets/CaptureHost.h"
 
+struct Overlay;
+struct Font;
+class Panel;
+class Button;
+class Slider;
+
 // The one application object: the main window, the loaded motion, the playback clock, the camera
 // and the OpenGL scene. Everything runs on the main thread: the main loop calls tick and then
 // render whenever no message is waiting, and messages reach handleMessage in between.
@@ -17,8 +23,13 @@
 // tick and setPaused do nothing, and the flags can still be toggled (a single step requested then
 // fires at the first tick after a load).
 //
+// With a motion loaded, a control bar (play/pause button and timeline slider) sits centred at the
+// bottom of the client area and takes the mouse; the frame counter and key list are drawn over the
+// scene while showControls is set.
+//
 // Sources: Viewer.cpp (creation, loading, playback), SceneRenderer.cpp (GL context and drawing),
-// ViewerInput.cpp (messages, keys, commands, dialogs, dropped files); the camera is OrbitCamera.
+// ViewerInput.cpp (messages, keys, commands, dialogs, dropped files), ControlBar.cpp (control bar,
+// heads-up text, mouse routing and capture); the camera is OrbitCamera.
 class Viewer final : public Window, public CaptureHost {
 public:
     Viewer() = default;
@@ -27,8 +38,8 @@ public:
 
     // ---- State and playback -------------------------------------------------------------------
 
-    // At WM_CREATE: the GL context, then the start-up file if one was named. 0, or -1 to abort
-    // window creation.
+    // At WM_CREATE: the GL context, the control bar and text objects, then the start-up file if one
+    // was named. 0, or -1 to abort window creation.
     int onCreate();
     // Replaces the shown motion by the BVH file at path and shows its first frame. On failure
     // (unreadable or refused file) nothing changes and false is returned.
@@ -38,7 +49,7 @@ public:
     void tick(double elapsedSeconds);
     // Evaluates the pose of frameIndex and, with moveCamera, carries the eye with the root.
     void applyFrame();
-    // Nothing without a motion.
+    // Nothing without a motion. The play button shows what a click will do: play while paused.
     void setPaused(bool value);
     // Puts the camera FRAMING_DISTANCE in front of the root joint.
     void frameRoot();
@@ -61,7 +72,8 @@ public:
     bool buildSphereList(float radius, int slices, int stacks);
     // The floor grid for a skeleton whose longest bone is size.
     void buildFloorList(float size);
-    // At WM_DESTROY: releases the floor list, the GL context and the device context.
+    // At WM_DESTROY: releases the control bar, the floor list, the GL context and the device
+    // context.
     void onDestroy();
 
     // ---- Input and commands -------------------------------------------------------------------
@@ -76,8 +88,22 @@ public:
     void onDropFiles(HDROP drop);
     void showAbout();
 
-    // ---- Mouse capture for the widgets (CaptureHost) ------------------------------------------
+    // ---- Control bar and heads-up display --------------------------------------------------------
 
+    // The overlay, the font of the text and the widget tree (placed for real by the first resize).
+    void createControlBar();
+    // At WM_DESTROY: the font, the overlay and the widget tree.
+    void releaseControlBar();
+    // The button and the slider centred at the bottom of the client area, bottom-aligned, 3 pixels
+    // apart; the slider four pixels a frame where that fits, else as wide as fits up to 640.
+    void layoutControlBar();
+    // The overlay pass of render: the control bar with a motion, the text while the skeleton is
+    // drawn and showControls is set. clientRight is the client area's right edge for this frame.
+    void drawOverlay(int clientRight);
+    // Hands a mouse move, or a left or right press or release, to the control bar while a motion is
+    // loaded.
+    void routeMouse(UINT message, LPARAM lParam);
+    // The widgets' mouse capture (CaptureHost).
     void captureMouse() override;
     void releaseMouse() override;
 
@@ -101,6 +127,11 @@ public:
     std::uint32_t paletteIndex = 0;   // joint colour counter, reset by every render
     std::int32_t clientWidth = 0;
     std::int32_t clientHeight = 0;    // at least 1 after the first resize
+    Overlay* overlay = nullptr;       // from window creation to WM_DESTROY
+    Font* hudFont = nullptr;          // "Arial" 9, one reference held from creation to WM_DESTROY
+    Panel* rootPanel = nullptr;       // owned with its two children, from window creation to WM_DESTROY
+    Button* playButton = nullptr;
+    Slider* timelineSlider = nullptr;
 
 private:
     // The row of frameIndex, or null (the rest pose) when the motion has no such row.
@@ -115,4 +146,14 @@ private:
     void drawJointFlat(const Joint* joint, const Mat4& parentWorld);
     void drawJointMarker();
     static void drawBone(const Joint* child);
+    // Play icon while paused, pause icon while playing.
+    void showPlaybackIcon();
+    // The timeline's range 1..frameCount of the motion, and frameIndex shown on it.
+    void setTimelineRange();
+    void showFrameOnTimeline();
+    void destroyControlBar();
 };
+
+// Listeners of the play button and the timeline slider; target is the Viewer.
+void onPlayButtonClicked(void* target, void* argument);
+void onTimelineChanged(void* target, void* argument);

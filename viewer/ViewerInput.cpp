@@ -48,6 +48,13 @@ LRESULT Viewer::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INITMENUPOPUP:
         updateMenuChecks(reinterpret_cast<HMENU>(wParam));
         break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        routeMouse(message, lParam);  // middle button, double clicks and the wheel are not routed
+        break;
     default:
         break;
     }
@@ -132,14 +139,4 @@ void Viewer::showAbout()
 {
     AboutDialog about;
     about.run(hwnd);
-}
-
-void Viewer::captureMouse()
-{
-    SetCapture(hwnd);
-}
-
-void Viewer::releaseMouse()
-{
-    if (GetCapture() == hwnd) ReleaseCapture();
 }

@@ -124,6 +124,41 @@ protected:
 
     static std::string testName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
+    // The control bar's place in the window, whose client area ends at the window's bottom: a 24-pixel
+    // button, 3 pixels apart from a 16-pixel high slider four pixels a frame wide where that fits
+    // (frames < 0: no motion), else as wide as fits up to 640, the two centred.
+    struct Bar {
+        int buttonX, sliderX, bottom;
+    };
+    Bar bar(int frames)
+    {
+        const GuiSession::Geometry area = gui.geometry(window);
+        const int room = area.width - 2 * 24 - 9;
+        const int sliderWidth = frames >= 0 && 4 * frames < room ? 4 * frames : std::min(room, 640);
+        const int x0 = (area.width - 24 - sliderWidth - 3) / 2;
+        return {x0, x0 + 27, area.height};
+    }
+
+    // Mouse actions at a point of the window: "click 1", "mousedown 3", ...
+    void mouseAt(int x, int y, std::initializer_list<std::string> action = {})
+    {
+        const GuiSession::Geometry area = gui.geometry(window);
+        gui.xdotool({"mousemove", std::to_string(area.x + x), std::to_string(area.y + y)});
+        if (action.size() > 0) gui.xdotool(action);
+        std::this_thread::sleep_for(100ms);
+    }
+
+    // The pixels of [x0, x1) x [y0, y1) of a window look.
+    Pixels region(const Pixels& pixels, int x0, int y0, int x1, int y1)
+    {
+        const int width = gui.geometry(window).width;
+        Pixels part;
+        for (int y = y0; y < y1; ++y) {
+            part.insert(part.end(), pixels.begin() + y * width + x0, pixels.begin() + y * width + x1);
+        }
+        return part;
+    }
+
     GuiSession gui;
     GuiProgram* vexo = nullptr;
     std::string window;
@@ -254,6 +289,77 @@ TEST_F(ViewerGui, TheCloseBoxEndsTheProgramWithStatusZero)
     EXPECT_EQ(countOf(empty, FLOOR), 0u);
     gui.closeWindow(window);
     EXPECT_EQ(vexo->waitForExit(), 0);
+}
+
+TEST_F(ViewerGui, ThePlayButtonStartsAndStopsPlaybackAndShowsWhatItWillDo)
+{
+    TempFile motion(walkingRoot(100));
+    start({motion.fsPath().string()});
+    keys({"alt+v", "f"});  // no floor: the button's surroundings stay still
+    const Bar b = bar(100);
+    auto button = [&](const Pixels& p) { return region(p, b.buttonX, b.bottom - 24, b.buttonX + 24, b.bottom); };
+    const Pixels still = look("paused");
+
+    mouseAt(b.buttonX + 12, b.bottom - 12, {"click", "1"});
+    const Pixels playing = lookOnceChanged("playing-a", still);
+    EXPECT_NE(playing, still);
+    EXPECT_NE(lookOnceChanged("playing-b", playing), playing);
+    EXPECT_NE(button(playing), button(still)) << "the pause icon replaces the play icon";
+
+    std::this_thread::sleep_for(700ms);  // not a double click
+    mouseAt(b.buttonX + 12, b.bottom - 12, {"click", "1"});
+    const Pixels stopped = look("stopped-a");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("stopped-b"), stopped);
+    EXPECT_EQ(button(stopped), button(still));
+}
+
+TEST_F(ViewerGui, DraggingTheThumbMovesTheFrameCounter)
+{
+    TempFile motion(walkingRoot(100));
+    start({motion.fsPath().string()});
+    const Bar b = bar(100);
+    auto counter = [&](const Pixels& p) { return region(p, 0, 0, 120, 60); };  // the menu bar and the counter
+    const Pixels before = look("frame-1");
+
+    mouseAt(b.sliderX + 4, b.bottom - 8, {"mousedown", "1"});
+    mouseAt(b.sliderX + 104, b.bottom - 8);
+    mouseAt(b.sliderX + 204, b.bottom - 8, {"mouseup", "1"});
+    const Pixels dragged = lookOnceChanged("dragged", before);
+    EXPECT_NE(counter(dragged), counter(before));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("after"), dragged);  // still paused, and the drag has ended
+}
+
+TEST_F(ViewerGui, ARightPressOnTheThumbDoesNothing)
+{
+    TempFile motion(walkingRoot(100));
+    start({motion.fsPath().string()});
+    const Bar b = bar(100);
+    const Pixels before = look("before");
+    mouseAt(b.sliderX + 4, b.bottom - 8, {"mousedown", "3"});
+    mouseAt(b.sliderX + 204, b.bottom - 8, {"mouseup", "3"});
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("after"), before);
+}
+
+TEST_F(ViewerGui, ClicksBeforeAnyLoadReachNothing)
+{
+    TempFile motion(walkingRoot(100));
+    start({});
+    const Bar b = bar(-1);
+    mouseAt(b.buttonX + 12, b.bottom - 12, {"click", "1"});
+    mouseAt(b.sliderX + 4, b.bottom - 8, {"mousedown", "1"});
+    mouseAt(b.sliderX + 204, b.bottom - 8, {"mouseup", "1"});
+    const Pixels empty = look("empty");
+    const Pixels bottom = region(empty, 0, b.bottom - 24, gui.geometry(window).width, b.bottom);
+    EXPECT_EQ(countOf(bottom, 0x999999), bottom.size()) << "no control bar without a motion";
+
+    EXPECT_TRUE(gui.drop(window, {motion.fsPath().string()}));
+    const Pixels loaded = lookOnceChanged("loaded", empty);
+    EXPECT_NE(loaded, empty);
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(look("still"), loaded) << "the earlier click started nothing";
 }
 
 TEST(ViewerWithoutDisplay, SaysSoAndFails)
