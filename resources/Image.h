@@ -31,8 +31,10 @@ struct Image {
     // Decodes one PNG stream of any colour type, bit depth and interlacing into RGBA; the source
     // is handed to read as libpng's I/O pointer. False for a stream that is not a PNG, is corrupt
     // or cannot be read; the pixels may then hold part of the picture and go with the Image. The
-    // row table is taken from the scratch arena and given back before returning.
-    bool decodePng(void* source, PngReadFunction read);
+    // row table is taken from the scratch arena and given back before returning. streamBytes, when
+    // known (nonzero), is the length of the stream: a header whose pixel data could not be inflated
+    // from that many bytes is refused before anything is allocated, so that memory follows the input.
+    bool decodePng(void* source, PngReadFunction read, std::uint64_t streamBytes = 0);
     bool loadPngFile(LPCWSTR path);
     // The RCDATA resource name of module (matched case-insensitively).
     bool loadPngResource(HMODULE module, LPCWSTR name);

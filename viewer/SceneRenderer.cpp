@@ -239,6 +239,9 @@ void Viewer::buildFloorList(float size)
     floorList = glGenLists(1);
     if (floorList == 0) return;
     glNewList(floorList, GL_COMPILE);
+    // Lit, the floor takes its own normal rather than whatever the previous frame's last sphere left
+    // current, so that a frame depends only on the viewer's state.
+    glNormal3f(0.0f, 1.0f, 0.0f);
     glBegin(GL_QUADS);
     glColor4ub(64, 64, 64, 255);
     // Coordinates accumulate in single precision with strict comparisons, so some sizes give a 61st
