@@ -6,6 +6,7 @@
 // is a length byte and that many UTF-16 code units (little-endian); a zero unit ends the text
 // early, as the functions read zero-terminated text.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -61,6 +62,7 @@ std::u16string contentOf(const WideString& s)
     return s.data == nullptr ? std::u16string() : std::u16string(s.data, s.length);
 }
 
+// Whenever there is a buffer it holds the content and its terminator.
 void checkString(const WideString& s, const std::u16string& model)
 {
     FUZZ_CHECK(contentOf(s) == model);
@@ -73,11 +75,11 @@ void checkString(const WideString& s, const std::u16string& model)
 }
 
 // A reserve of n grows only when n is not less than the capacity, to the larger of twice the
-// capacity and n.
+// capacity and n, and to one unit at least.
 void checkGrowth(std::uint32_t before, std::uint32_t n, std::uint32_t after)
 {
     if (n < before) FUZZ_CHECK(after == before);
-    else FUZZ_CHECK(after == (std::uint64_t{before} * 2 > n ? before * 2 : n));
+    else FUZZ_CHECK(after == std::max<std::uint64_t>({std::uint64_t{before} * 2, n, 1}));
 }
 
 bool isHex(char16_t c)
