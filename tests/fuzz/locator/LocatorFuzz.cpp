@@ -136,12 +136,14 @@ void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const std
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // Self-appends double the text: a cap proportional to the input keeps time and memory so.
-    const std::size_t cap = 64 * size + 256;
+    // Self-appends double the text, and every step costs the text's length (the operation and the
+    // checks), so both the text and the work are capped in proportion to the input.
+    const std::size_t cap = 16 * size + 256;
+    const std::size_t budget = 256 * size + 4096;
     Input in(data, size);
     WideString s;
     std::u16string model;
-    for (int step = 0; !in.done() && step < 4096; ++step) {
+    for (std::size_t work = 0; !in.done() && work < budget; work += model.size() + 1) {
         switch (in.byte() % 8) {
         case 0: {  // assign a text, or none
             const std::u16string text = in.text();
