@@ -67,15 +67,13 @@ step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
 step build cmake --build "$build" -j "$jobs"
 
 dri_driver="$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)"
-ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=1}" \
-  LSAN_OPTIONS="suppressions=$repo/.ci/lsan.supp:print_suppressions=0" \
-  LD_PRELOAD="$dri_driver" \
-  step ctest ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE gui
-ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=0}" \
-  step ctest-gui ctest --test-dir "$build" --output-on-failure -j "$jobs" -L gui
+leak_checked=(env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=1}"
+              LSAN_OPTIONS="suppressions=$repo/.ci/lsan.supp:print_suppressions=0" LD_PRELOAD="$dri_driver")
+step ctest "${leak_checked[@]}" ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE gui
+step ctest-gui env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=0}" \
+  ctest --test-dir "$build" --output-on-failure -j "$jobs" -L gui
 
 [ "$seconds" -gt 0 ] || exit 0
-export ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=1}"
 mkdir -p "$build/fuzz-artifacts"
 for dir in "$repo"/tests/fuzz/*/; do
   name="$(basename "$dir")"
@@ -89,5 +87,9 @@ for dir in "$repo"/tests/fuzz/*/; do
   options=(-max_total_time="$seconds" -timeout=2 -rss_limit_mb=1024 -print_final_stats=1
            -artifact_prefix="$build/fuzz-artifacts/$name-")
   [ -f "$dir/$name.dict" ] && options+=(-dict="$dir/$name.dict")
-  step "fuzz-$name" "$target" "${options[@]}" "$corpus"
+  if [ -f "$dir/options" ]; then
+    read -r -a extra <"$dir/options"
+    options+=("${extra[@]}")
+  fi
+  step "fuzz-$name" "${leak_checked[@]}" "$target" "${options[@]}" "$corpus"
 done

@@ -13,10 +13,13 @@ std::uint32_t textLength(LPCWSTR text)
 }
 
 // Doubling, or straight to the size asked for when that is more; saturates at the largest count.
+// Never less than one unit: a buffer always has room for the terminator, so that a string whose data
+// is set always reads as a string (a reserve of 0 on a string without a buffer would else make one
+// of no units).
 std::uint32_t grownCapacity(std::uint32_t capacity, std::uint32_t n)
 {
     const std::uint64_t doubled = std::uint64_t{capacity} * 2;
-    const std::uint64_t wanted = doubled > n ? doubled : n;
+    const std::uint64_t wanted = doubled > n ? doubled : (n > 0 ? n : 1);
     return wanted > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(wanted);
 }
 

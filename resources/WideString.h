@@ -14,8 +14,9 @@ struct WideString {
     std::uint32_t capacity = 0;  // code units the buffer holds
     std::uint32_t length = 0;    // code units of content, without the terminator
 
-    // Makes room for n code units: grows (to the larger of twice the capacity and n) unless n is
-    // less than the capacity. Never shrinks.
+    // Makes room for n code units: grows (to the larger of twice the capacity and n, and at least
+    // one unit, so that a buffer always holds a terminator) unless n is less than the capacity.
+    // Never shrinks.
     bool reserve(std::uint32_t n);
     // The text may lie inside this string's own buffer.
     bool assign(LPCWSTR text);  // null counts as the empty text

@@ -33,7 +33,7 @@ bool Button::initialize()
 void Button::draw(Overlay* overlay, const Mat4& parentTransform)
 {
     Widget::draw(overlay, parentTransform);
-    drawBrushRect(overlay, left, top, right, bottom, pressed ? pressedSkin : normalSkin);
+    drawBrushRect(overlay, left, top, right, bottom, holdsPress() ? pressedSkin : normalSkin);
 
     std::int32_t iconWidth = 0, iconHeight = 0;
     if (icon != nullptr && brushSize(icon, &iconWidth, &iconHeight)) {
@@ -60,6 +60,12 @@ void Button::draw(Overlay* overlay, const Mat4& parentTransform)
 // Thanks to the capture, a press, a drag off the button and a release outside it (even outside the
 // window) is a click; so is a right release while the left press is held. A second release without a
 // new press finds pressed clear and fires nothing.
+//
+// A press goes to the widget under the pointer even while another holds the capture, so when the
+// platform lost a release (another window took the mouse), a left press elsewhere can take the
+// capture from a pressed button. That press is over: the button looks released, and the release
+// that later reaches it only clears pressed, without a click and without ending a capture it no
+// longer holds.
 int Button::mouseDown(float, float, int button)
 {
     if (button == LEFT_BUTTON) {
@@ -71,10 +77,17 @@ int Button::mouseDown(float, float, int button)
 
 int Button::mouseUp(float, float, int)
 {
-    if (pressed) {
+    if (!pressed) return 1;
+    const bool click = holdsPress();
+    pressed = 0;
+    if (click) {
         endCapture(this);
-        pressed = 0;
         notifyListeners(clickListeners, nullptr);  // last: a listener may do anything to this button
     }
     return 1;
+}
+
+bool Button::holdsPress() const
+{
+    return pressed && capturedWidget() == this;
 }

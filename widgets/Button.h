@@ -27,4 +27,8 @@ public:
     Font* font = nullptr;          // one reference held
     std::int32_t pressed = 0;      // 1 from a left press on the button until the next release
     DelegateList clickListeners;
+
+private:
+    // Pressed and still holding the capture its press took: only then is a release a click.
+    bool holdsPress() const;
 };

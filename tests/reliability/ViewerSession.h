@@ -16,6 +16,10 @@
 #include "platform/Drop.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
+#include "widgets/Button.h"
+#include "widgets/Gui.h"
+#include "widgets/MouseRouting.h"
+#include "widgets/Slider.h"
 
 class OffscreenViewer : public ::testing::Test {
 protected:
@@ -27,9 +31,17 @@ protected:
         ASSERT_TRUE(VexoUseOffscreenWindows(WIDTH, HEIGHT));
         ASSERT_TRUE(registerWindowClass(MAIN_WINDOW_CLASS, nullptr));
     }
-    static void TearDownTestSuite() { unregisterWindowClass(MAIN_WINDOW_CLASS); }
+    static void TearDownTestSuite()
+    {
+        unregisterWindowClass(MAIN_WINDOW_CLASS);
+        guiShutdown();
+    }
 
-    void SetUp() override { ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr))); }
+    void SetUp() override
+    {
+        guiStartup(&viewer);  // as the program does: skins from its own module, the viewer captures
+        ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr)));
+    }
 
     void TearDown() override
     {
@@ -60,7 +72,7 @@ protected:
 };
 
 // Everything a refused file must leave as it was: the motion and its pose, the frame, the camera,
-// playback, the flags, the scene's GL lists, and the picture.
+// playback, the flags, the scene's GL lists, the control bar, and the picture.
 struct ShownState {
     const Skeleton* skeleton = nullptr;
     std::int32_t frameCount = 0;
@@ -70,6 +82,10 @@ struct ShownState {
     std::array<float, 9> camera{};
     bool paused = false, singleStep = false, loop = false, moveCamera = false, lighting = false;
     std::uint32_t floorList = 0, sphereList = 0;
+    std::array<std::int32_t, 3> timeline{};  // minimum, maximum, value
+    std::array<float, 8> bar{};              // the button's and the slider's rectangles
+    std::u16string playIcon;
+    const Widget* captured = nullptr;
     std::uint64_t picture = 0;
 
     bool operator==(const ShownState&) const = default;
@@ -94,6 +110,14 @@ inline ShownState shownState(Viewer& viewer, std::uint64_t picture)
     s.lighting = viewer.lighting;
     s.floorList = viewer.floorList;
     s.sphereList = viewer.sphereList;
+    if (const Slider* slider = viewer.timelineSlider) {
+        s.timeline = {slider->minimum, slider->maximum, slider->value};
+        s.bar = {viewer.playButton->left, viewer.playButton->top, viewer.playButton->right, viewer.playButton->bottom,
+                 slider->left, slider->top, slider->right, slider->bottom};
+        const WideString& icon = viewer.playButton->iconLocator;
+        s.playIcon = icon.data != nullptr ? std::u16string(icon.data, icon.length) : u"";
+    }
+    s.captured = capturedWidget();
     s.picture = picture;
     return s;
 }
@@ -104,5 +128,7 @@ inline void PrintTo(const ShownState& s, std::ostream* out)
          << ", frame " << s.frameIndex << ", eye (" << s.camera[0] << ' ' << s.camera[1] << ' ' << s.camera[2]
          << "), paused " << s.paused << ", step " << s.singleStep << ", loop " << s.loop << ", follow "
          << s.moveCamera << ", light " << s.lighting << ", lists " << s.floorList << '/' << s.sphereList
+         << ", timeline " << s.timeline[0] << ".." << s.timeline[1] << " at " << s.timeline[2] << ", slider x "
+         << s.bar[4] << ".." << s.bar[6] << ", icon length " << s.playIcon.size() << ", captured " << s.captured
          << ", picture " << s.picture << '}';
 }

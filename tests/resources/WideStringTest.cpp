@@ -58,6 +58,17 @@ TEST(WideString, GrowsByDoublingOrToTheSizeAskedFor)
     }
 }
 
+TEST(WideString, AReserveOfNothingStillGivesABufferThatReadsAsAString)
+{
+    OwnedString s;
+    ASSERT_TRUE(s.reserve(0));
+    ASSERT_NE(s.data, nullptr);
+    EXPECT_EQ(s.capacity, 1u);
+    EXPECT_EQ(s.data[0], 0);
+    ASSERT_TRUE(s.append(s.data));  // its own (empty) text
+    EXPECT_EQ(textOf(s), u"");
+}
+
 TEST(WideString, AppendGrowsAndKeepsTheContent)
 {
     OwnedString s;

@@ -17,6 +17,12 @@ public:
     AllocationCounter(const AllocationCounter&) = delete;
     AllocationCounter& operator=(const AllocationCounter&) = delete;
 
+    // Allocations made while the counter is alive.
     std::size_t ours() const;
     std::size_t libraries() const;
+    // The program's own blocks allocated while the counter is alive and not freed since, and their
+    // bytes as asked for. tracksEveryBlock() is false if the table of blocks ran out of room.
+    std::size_t ourLiveBytes() const;
+    std::size_t ourLiveBlocks() const;
+    bool tracksEveryBlock() const;
 };

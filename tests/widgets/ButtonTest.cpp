@@ -120,3 +120,24 @@ TEST_F(ButtonFixture, TheClickComesAfterTheButtonIsReleased)
     EXPECT_EQ(pressedSeen, 0);
     EXPECT_EQ(capturedSeen, nullptr);
 }
+
+TEST_F(ButtonFixture, APressWhoseCaptureAnotherWidgetTookEndsWithoutAClick)
+{
+    // The platform lost the release of a press on the button; then a press on another button.
+    Button other;
+    root.addChild(&other)->setRect(200, 400, 24, 24);
+    int otherClicks = 0;
+    addListener(other.clickListeners, &otherClicks, [](void* count, void*) { ++*static_cast<int*>(count); });
+    route({{Event::Down, 110, 410, 0}, {Event::Down, 210, 410, 0}});
+    ASSERT_EQ(capturedWidget(), &other);
+    route({{Event::Up, 0, 0, 0}});  // to the capture's holder
+    EXPECT_EQ(otherClicks, 1);
+    EXPECT_EQ(capturedWidget(), nullptr);
+
+    route({{Event::Up, 110, 410, 0}});  // a release over the first button: its press is long over
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(button.pressed, 0);
+    EXPECT_EQ(capturedWidget(), nullptr);
+    route({{Event::Down, 110, 410, 0}, {Event::Up, 110, 410, 0}});  // and it clicks as ever
+    EXPECT_EQ(clicks, 1);
+}

@@ -6,6 +6,7 @@
 // is a length byte and that many UTF-16 code units (little-endian); a zero unit ends the text
 // early, as the functions read zero-terminated text.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -61,6 +62,7 @@ std::u16string contentOf(const WideString& s)
     return s.data == nullptr ? std::u16string() : std::u16string(s.data, s.length);
 }
 
+// Whenever there is a buffer it holds the content and its terminator.
 void checkString(const WideString& s, const std::u16string& model)
 {
     FUZZ_CHECK(contentOf(s) == model);
@@ -73,11 +75,11 @@ void checkString(const WideString& s, const std::u16string& model)
 }
 
 // A reserve of n grows only when n is not less than the capacity, to the larger of twice the
-// capacity and n.
+// capacity and n, and to one unit at least.
 void checkGrowth(std::uint32_t before, std::uint32_t n, std::uint32_t after)
 {
     if (n < before) FUZZ_CHECK(after == before);
-    else FUZZ_CHECK(after == (std::uint64_t{before} * 2 > n ? before * 2 : n));
+    else FUZZ_CHECK(after == std::max<std::uint64_t>({std::uint64_t{before} * 2, n, 1}));
 }
 
 bool isHex(char16_t c)
@@ -134,12 +136,14 @@ void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const std
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    // Self-appends double the text: a cap proportional to the input keeps time and memory so.
-    const std::size_t cap = 64 * size + 256;
+    // Self-appends double the text, and every step costs the text's length (the operation and the
+    // checks), so both the text and the work are capped in proportion to the input.
+    const std::size_t cap = 16 * size + 256;
+    const std::size_t budget = 256 * size + 4096;
     Input in(data, size);
     WideString s;
     std::u16string model;
-    for (int step = 0; !in.done() && step < 4096; ++step) {
+    for (std::size_t work = 0; !in.done() && work < budget; work += model.size() + 1) {
         switch (in.byte() % 8) {
         case 0: {  // assign a text, or none
             const std::u16string text = in.text();
