@@ -1,5 +1,6 @@
 #include "motion/BvhReader.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "motion/BvhNumbers.h"
@@ -58,6 +59,7 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
 {
     total = depth = lineNumber = failLine = 0;
     reason.clear();
+    const Skeleton given = skeleton;
     // Binary: LineReader turns CR LF into LF itself, which gives the lines text mode would give.
     std::FILE* file = _wfopen(path, TEXT("rb"));
     if (file == nullptr) return fail("cannot open file");
@@ -85,6 +87,9 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
     std::fclose(file);
     if (!ok) {
         Joint::free(root);
+        // Rows read before the file ran short are dropped with their array.
+        if (skeleton.values != given.values) std::free(skeleton.values);
+        skeleton = given;
         return false;
     }
     skeleton.root = root;

@@ -14,7 +14,7 @@
 class BvhReader {
 public:
     // Fills the empty skeleton from the file at path. True exactly when skeleton.root was stored.
-    // On failure values may have been allocated; Skeleton::destroy frees them.
+    // On failure the skeleton is left exactly as it was given (no values, no numbers).
     bool read(LPCWSTR path, Skeleton& skeleton);
 
     // The 1-based physical line of the last refusal (0 when the file could not be opened) and a

@@ -1,5 +1,5 @@
 // The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
-// handles and current directory.
+// handles, attributes, directories and current directory.
 
 #include <cerrno>
 #include <cstdio>
@@ -62,11 +62,12 @@ int closeTextMode(void* cookie)
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
 {
     const std::u16string_view modeText(mode);
+    const std::string name = utf16ToUtf8(path);
+    if (modeText == u"wb") return std::fopen(name.c_str(), "wbe");
     if (modeText.empty() || modeText[0] != u'r' || modeText.find(u'+') != std::u16string_view::npos) {
         errno = EINVAL;
         return nullptr;
     }
-    const std::string name = utf16ToUtf8(path);
     if (modeText.find(u'b') != std::u16string_view::npos) return std::fopen(name.c_str(), "rb");
 
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
@@ -75,6 +76,16 @@ FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
     FILE* stream = fopencookie(cookie, "r", cookie_io_functions_t{readTextMode, nullptr, nullptr, closeTextMode});
     if (stream == nullptr) closeTextMode(cookie);
     return stream;
+}
+
+int _fileno(FILE* stream)
+{
+    return ::fileno(stream);
+}
+
+int _isatty(int descriptor)
+{
+    return ::isatty(descriptor);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -127,6 +138,28 @@ BOOL CloseHandle(HANDLE object)
     const int result = ::close(file->fd);
     delete file;
     return result == 0;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path)
+{
+    struct stat status;
+    if (path == nullptr || ::stat(utf16ToUtf8(path).c_str(), &status) != 0) return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*)
+{
+    return path != nullptr && ::mkdir(utf16ToUtf8(path).c_str(), 0777) == 0;
+}
+
+BOOL DeleteFileW(LPCWSTR path)
+{
+    if (path == nullptr) return FALSE;
+    const std::string name = utf16ToUtf8(path);
+    struct stat status;
+    // Only files: never a directory, and never a device that a write was aimed at.
+    if (::lstat(name.c_str(), &status) != 0 || !(S_ISREG(status.st_mode) || S_ISLNK(status.st_mode))) return FALSE;
+    return ::unlink(name.c_str()) == 0;
 }
 
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)

@@ -16,7 +16,15 @@
 
 namespace {
 
-std::map<int, GlVisual> visuals;
+// The visual of each pixel format, chosen once and kept for the process. Its XVisualInfo is Xlib's
+// memory: freed when the table goes at exit (the helper windows and colormaps go with the display).
+struct VisualTable : std::map<int, GlVisual> {
+    ~VisualTable()
+    {
+        for (auto& entry : *this) XFree(entry.second.info);
+    }
+};
+VisualTable visuals;
 
 class GlxContext : public HGLRC__ {
 public:

@@ -49,10 +49,19 @@ EGLConfig chooseConfig(int pixelFormat)
                                  EGL_BLUE_SIZE,       8,               EGL_ALPHA_SIZE,      8,
                                  EGL_DEPTH_SIZE,      format.depthBits, EGL_STENCIL_SIZE,   format.stencilBits,
                                  EGL_NONE};
-    EGLConfig config = nullptr;
+    // EGL lists the smallest depth buffer first, while glXChooseVisual prefers the largest: take the
+    // largest too, so that offscreen pictures resolve depth exactly as the windows on a display do.
+    EGLConfig configs[64];
     EGLint count = 0;
-    if (!eglChooseConfig(eglDisplay, attributes, &config, 1, &count) || count == 0) return nullptr;
-    return config;
+    if (!eglChooseConfig(eglDisplay, attributes, configs, 64, &count) || count == 0) return nullptr;
+    EGLConfig deepest = configs[0];
+    EGLint deepestBits = -1;
+    for (EGLint i = 0; i < count; ++i) {
+        EGLint bits = 0;
+        eglGetConfigAttrib(eglDisplay, configs[i], EGL_DEPTH_SIZE, &bits);
+        if (bits > deepestBits) deepest = configs[i], deepestBits = bits;
+    }
+    return deepest;
 }
 
 class OffscreenWindow : public NativeWindow {

@@ -39,6 +39,19 @@ bool fitsMemory(png_uint_32 width, png_uint_32 height)
     return pixelBytes <= UINT32_MAX && tableBytes <= UINT32_MAX;
 }
 
+// Deflate expands a byte into at most 1032 (a 258-byte match per two bits), so a stream of n bytes
+// holds at most 1032 n bytes of pixel data. Interlacing and filter bytes only add to the packed
+// pixels counted here.
+constexpr std::uint64_t MAX_INFLATE_RATIO = 1032;
+
+bool pixelDataFits(png_structp png, png_infop info, std::uint64_t streamBytes)
+{
+    const std::uint64_t bitsPerPixel = std::uint64_t{png_get_channels(png, info)} * png_get_bit_depth(png, info);
+    const std::uint64_t pixels = std::uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info);
+    const std::uint64_t packedBytes = (pixels * bitsPerPixel + 7) / 8;  // fitsMemory keeps pixels below 2^30
+    return (packedBytes + MAX_INFLATE_RATIO - 1) / MAX_INFLATE_RATIO <= streamBytes;
+}
+
 // The conversions that deliver every colour type and bit depth as 8-bit RGBA whole rows.
 void requestRgba(png_structp png, png_infop info)
 {
@@ -58,7 +71,7 @@ void requestRgba(png_structp png, png_infop info)
 
 // Every libpng error, raised by libpng or by the read function, comes back to the setjmp here with
 // the result false. Only the Decoder and the Image, which live outside this frame, change after it.
-bool readStream(Decoder& decoder, Image& image, void* source, PngReadFunction read)
+bool readStream(Decoder& decoder, Image& image, void* source, PngReadFunction read, std::uint64_t streamBytes)
 {
     if (setjmp(png_jmpbuf(decoder.png))) return false;
 
@@ -68,6 +81,7 @@ bool readStream(Decoder& decoder, Image& image, void* source, PngReadFunction re
     const png_uint_32 width = png_get_image_width(decoder.png, decoder.info);
     const png_uint_32 height = png_get_image_height(decoder.png, decoder.info);
     if (!fitsMemory(width, height)) return false;
+    if (streamBytes != 0 && !pixelDataFits(decoder.png, decoder.info, streamBytes)) return false;
     if (!image.allocate(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height))) return false;
     decoder.rows = static_cast<png_bytep*>(scratchAlloc(static_cast<std::uint32_t>(height * sizeof(png_bytep))));
     if (decoder.rows == nullptr) return false;
@@ -106,15 +120,18 @@ bool Image::allocate(std::int32_t newWidth, std::int32_t newHeight)
     return true;
 }
 
-bool Image::decodePng(void* source, PngReadFunction read)
+bool Image::decodePng(void* source, PngReadFunction read, std::uint64_t streamBytes)
 {
     Decoder decoder;
     bool decoded = false;
     decoder.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, source, jumpBack, dropWarning);
     if (decoder.png != nullptr) {
+        // Only the header, palette, transparency and image data shape the pixels: every other chunk
+        // is skipped as it is read, rather than stored whole at whatever length it declares.
+        png_set_keep_unknown_chunks(decoder.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
         decoder.info = png_create_info_struct(decoder.png);
         decoder.endInfo = png_create_info_struct(decoder.png);
-        if (decoder.info != nullptr && decoder.endInfo != nullptr) decoded = readStream(decoder, *this, source, read);
+        if (decoder.info != nullptr && decoder.endInfo != nullptr) decoded = readStream(decoder, *this, source, read, streamBytes);
     }
     if (decoder.rows != nullptr) scratchFree(decoder.rows);
     if (decoder.png != nullptr) png_destroy_read_struct(&decoder.png, &decoder.info, &decoder.endInfo);
@@ -136,5 +153,5 @@ bool Image::loadPngResource(HMODULE module, LPCWSTR name)
     const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
     if (bytes == nullptr) return false;
     MemorySource source{bytes, 0, SizeofResource(module, resource)};
-    return decodePng(&source, readMemorySource);
+    return decodePng(&source, readMemorySource, source.size);
 }

@@ -31,14 +31,21 @@ struct Image {
     // Decodes one PNG stream of any colour type, bit depth and interlacing into RGBA; the source
     // is handed to read as libpng's I/O pointer. False for a stream that is not a PNG, is corrupt
     // or cannot be read; the pixels may then hold part of the picture and go with the Image. The
-    // row table is taken from the scratch arena and given back before returning.
-    bool decodePng(void* source, PngReadFunction read);
+    // row table is taken from the scratch arena and given back before returning. streamBytes, when
+    // known (nonzero), is the length of the stream: a header whose pixel data could not be inflated
+    // from that many bytes is refused before anything is allocated, so that memory follows the input.
+    bool decodePng(void* source, PngReadFunction read, std::uint64_t streamBytes = 0);
     bool loadPngFile(LPCWSTR path);
     // The RCDATA resource name of module (matched case-insensitively).
     bool loadPngResource(HMODULE module, LPCWSTR name);
     // Chooses the decoder by the file's extension: ".png" in any case; every other is refused
     // without opening the file.
     bool loadImageFile(LPCWSTR path);
+
+    // Writes the pixels as an 8-bit RGBA PNG file (top row first), creating or replacing path.
+    // False when there are no pixels or the file cannot be written in full; a partly written file
+    // is removed again.
+    bool savePng(LPCWSTR path) const;
 };
 
 // The read position over a PNG stream in memory (a locked resource). Reads stop at size: a read

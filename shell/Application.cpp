@@ -46,9 +46,15 @@ bool createMainWindow(Viewer& viewer, HINSTANCE instance)
                          CW_USEDEFAULT, 0, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(MENU_ID)), instance);
 }
 
+double secondsBetween(DWORD earlier, DWORD later)
+{
+    return static_cast<DWORD>(later - earlier) / 1000.0;  // unsigned: right across the timer's wrap
+}
+
 void runMainLoop(Viewer& viewer, HACCEL accelerators)
 {
     MSG message;
+    DWORD lastSample = timeGetTime();
     for (;;) {
         if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) return;
@@ -56,13 +62,15 @@ void runMainLoop(Viewer& viewer, HACCEL accelerators)
             TranslateMessage(&message);
             DispatchMessageW(&message);
         } else {
-            viewer.tick(IDLE_STEP_SECONDS);
+            const DWORD sample = timeGetTime();
+            viewer.tick(viewer.pacing.realtime ? secondsBetween(lastSample, sample) : IDLE_STEP_SECONDS);
+            lastSample = sample;
             viewer.render();
         }
     }
 }
 
-int runViewer(HINSTANCE instance, LPCWSTR startupFile)
+int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
 {
     if (!VexoDisplayAvailable()) return fail("no display available to show the viewer (is DISPLAY set?)");
     startupFilePath = startupFile;
@@ -78,6 +86,7 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile)
     // The widgets and images start with the viewer as their capture host, before its window exists;
     // they shut down after the window class is gone.
     guiStartup(viewer);
+    viewer->pacing.realtime = realtime;
     int status = 0;
     if (!createMainWindow(*viewer, instance)) {
         status = fail("cannot create the main window (no OpenGL?)");

@@ -18,10 +18,16 @@ void unregisterWindowClass(LPCWSTR className);
 // the creation. False when the window could not be made.
 bool createMainWindow(Viewer& viewer, HINSTANCE instance);
 
+// Seconds from one timeGetTime sample to a later one, across the timer's wrap at 2^32 ms.
+double secondsBetween(DWORD earlier, DWORD later);
+
 // Takes messages without waiting until WM_QUIT; whenever none is waiting, ticks and renders the
-// viewer. Messages first go through the accelerator table for the viewer's window.
+// viewer. Messages first go through the accelerator table for the viewer's window. The timer is
+// sampled before the loop and on every idle pass; the tick is handed the time between samples when
+// the viewer plays in real time, else IDLE_STEP_SECONDS.
 void runMainLoop(Viewer& viewer, HACCEL accelerators);
 
-// The viewer as a desktop program, opening startupFile (when given) as its main window is created.
-// Returns the exit status: 0 after the window was closed, 1 when it could not be shown.
-int runViewer(HINSTANCE instance, LPCWSTR startupFile);
+// The viewer as a desktop program, opening startupFile (when given) as its main window is created,
+// playing in real time (paced by the motion's frame time) when asked. Returns the exit status: 0
+// after the window was closed, 1 when it could not be shown.
+int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime = false);

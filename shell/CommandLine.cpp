@@ -9,19 +9,27 @@
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: vexo [FILE]                          open the viewer, optionally on a BVH file\n"
+    "Usage: vexo [--realtime] [FILE]             open the viewer, optionally on a BVH file; --realtime\n"
+    "                                            plays at the file's frame time\n"
     "       vexo --check FILE...                 check BVH files; say why one is refused\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
-    "       vexo --help | --version\n";
+    "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
+    "                                            the viewer's picture of frame N (default 1) as PNG\n"
+    "       vexo --render DIR [--from N] [--to M] [--size WxH] FILE\n"
+    "                                            frames N..M as DIR/frame_000001.png ...\n"
+    "       vexo --help | --version\n"
+    "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n";
+
+using Mode = CommandLine::Mode;
 
 bool isOption(LPCWSTR argument, const char16_t* name)
 {
     return std::u16string_view(argument) == name;
 }
 
-bool setMode(CommandLine& line, CommandLine::Mode mode, LPCWSTR argument)
+bool setMode(CommandLine& line, Mode mode, LPCWSTR argument)
 {
-    if (line.mode != CommandLine::Mode::Viewer && line.mode != mode) {
+    if (line.mode != Mode::Viewer && line.mode != mode) {
         line.error = "option " + toUtf8(argument) + " cannot be combined with the one before it";
         return false;
     }
@@ -29,26 +37,57 @@ bool setMode(CommandLine& line, CommandLine::Mode mode, LPCWSTR argument)
     return true;
 }
 
-bool parseFrame(CommandLine& line, LPCWSTR value)
+bool parseNumber(const std::string& text, std::int32_t& number)
 {
-    const std::string text = value != nullptr ? toUtf8(value) : std::string();
-    std::int32_t frame = 0;
     const bool digitsOnly = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-    if (!digitsOnly || !parseInt32(text.c_str(), frame) || frame < 1) {
-        line.error = "--frame needs a frame number of 1 or more";
-        return false;
-    }
-    line.frame = frame;
-    return true;
+    return digitsOnly && parseInt32(text.c_str(), number);
 }
 
-bool checkShape(CommandLine& line)
+void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LPCWSTR option, LPCWSTR value)
 {
-    using Mode = CommandLine::Mode;
-    if (line.frame && line.mode != Mode::Positions) line.error = "--frame belongs to --positions";
-    else if (line.mode == Mode::Check && line.files.empty()) line.error = "--check needs at least one file";
-    else if (line.mode == Mode::Positions && line.files.size() != 1) line.error = "--positions needs exactly one file";
-    else if (line.mode == Mode::Viewer && line.files.size() > 1) line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
+    std::int32_t frame = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), frame) || frame < 1) {
+        line.error = toUtf8(option) + " needs a frame number of 1 or more";
+        return;
+    }
+    target = frame;
+}
+
+void parseSize(CommandLine& line, LPCWSTR value)
+{
+    const std::string text = value != nullptr ? toUtf8(value) : std::string();
+    const size_t cross = text.find('x');
+    CommandLine::Size size{0, 0};
+    if (cross == std::string::npos || !parseNumber(text.substr(0, cross), size.width) ||
+        !parseNumber(text.substr(cross + 1), size.height) || size.width < 1 || size.height < 1 ||
+        size.width > CommandLine::MAX_SIDE || size.height > CommandLine::MAX_SIDE) {
+        line.error = "--size needs WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(CommandLine::MAX_SIDE);
+        return;
+    }
+    line.size = size;
+}
+
+bool checkShape(CommandLine& line, bool sizeGiven)
+{
+    const bool picture = line.mode == Mode::Snapshot || line.mode == Mode::Render;
+    if (line.frame && line.mode != Mode::Positions && line.mode != Mode::Snapshot) {
+        line.error = "--frame belongs to --positions or --snapshot";
+    } else if ((line.from || line.to) && line.mode != Mode::Render) {
+        line.error = std::string(line.from ? "--from" : "--to") + " belongs to --render";
+    } else if (sizeGiven && !picture) {
+        line.error = "--size belongs to --snapshot or --render";
+    } else if (line.realtime && line.mode != Mode::Viewer) {
+        line.error = "--realtime belongs to the viewer";
+    } else if (line.from && line.to && *line.from > *line.to) {
+        line.error = "--from " + std::to_string(*line.from) + " is after --to " + std::to_string(*line.to);
+    } else if (line.mode == Mode::Check && line.files.empty()) {
+        line.error = "--check needs at least one file";
+    } else if ((line.mode == Mode::Positions || picture) && line.files.size() != 1) {
+        const char* option = line.mode == Mode::Positions ? "--positions" : line.mode == Mode::Snapshot ? "--snapshot" : "--render";
+        line.error = std::string(option) + " needs exactly one file";
+    } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
+        line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
+    }
     return line.error.empty();
 }
 
@@ -67,6 +106,7 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
 {
     CommandLine line;
     bool optionsEnded = false;
+    bool sizeGiven = false;
     for (int i = 1; i < count && line.error.empty(); ++i) {
         LPCWSTR argument = arguments[i];
         const bool option = !optionsEnded && std::u16string_view(argument).starts_with(u"--");
@@ -78,32 +118,50 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
             setMode(line, Mode::Check, argument);
         } else if (isOption(argument, u"--positions")) {
             setMode(line, Mode::Positions, argument);
+        } else if (isOption(argument, u"--snapshot") || isOption(argument, u"--render")) {
+            const bool snapshot = isOption(argument, u"--snapshot");
+            if (!setMode(line, snapshot ? Mode::Snapshot : Mode::Render, argument)) continue;
+            line.output = i + 1 < count ? arguments[++i] : nullptr;
+            if (line.output == nullptr) {
+                line.error = snapshot ? "--snapshot needs the PNG file to write" : "--render needs the directory to write to";
+            }
         } else if (isOption(argument, u"--help")) {
             setMode(line, Mode::Help, argument);
         } else if (isOption(argument, u"--version")) {
             setMode(line, Mode::Version, argument);
         } else if (isOption(argument, u"--frame")) {
-            parseFrame(line, i + 1 < count ? arguments[++i] : nullptr);
+            parseFrameNumber(line, line.frame, argument, i + 1 < count ? arguments[++i] : nullptr);
+        } else if (isOption(argument, u"--from")) {
+            parseFrameNumber(line, line.from, argument, i + 1 < count ? arguments[++i] : nullptr);
+        } else if (isOption(argument, u"--to")) {
+            parseFrameNumber(line, line.to, argument, i + 1 < count ? arguments[++i] : nullptr);
+        } else if (isOption(argument, u"--size")) {
+            parseSize(line, i + 1 < count ? arguments[++i] : nullptr);
+            sizeGiven = true;
+        } else if (isOption(argument, u"--realtime")) {
+            line.realtime = true;
         } else {
             line.error = "unknown option " + toUtf8(argument);
         }
     }
-    if (line.error.empty()) checkShape(line);
+    if (line.error.empty()) checkShape(line, sizeGiven);
     return line;
 }
 
 int runCommand(const CommandLine& line)
 {
     if (!line.error.empty()) {
-        std::fprintf(stderr, "vexo: %s\n%s", line.error.c_str(), USAGE);
+        std::fprintf(stderr, "vexo: %s (vexo --help shows the usage)\n", line.error.c_str());
         return 2;
     }
     switch (line.mode) {
-    case CommandLine::Mode::Help: std::fputs(USAGE, stdout); return 0;
-    case CommandLine::Mode::Version: std::puts("VEXO 1.0.0.2"); return 0;
-    case CommandLine::Mode::Check: return runCheck(line.files);
-    case CommandLine::Mode::Positions: return runPositions(line.files[0], line.frame.value_or(0));
-    case CommandLine::Mode::Viewer: break;
+    case Mode::Help: std::fputs(USAGE, stdout); return 0;
+    case Mode::Version: std::puts("VEXO 1.0.0.2"); return 0;
+    case Mode::Check: return runCheck(line.files);
+    case Mode::Positions: return runPositions(line.files[0], line.frame.value_or(0));
+    case Mode::Snapshot: return runSnapshot(line.files[0], line.output, line.frame.value_or(1), line.size);
+    case Mode::Render: return runRender(line.files[0], line.output, line.from.value_or(1), line.to, line.size);
+    case Mode::Viewer: break;
     }
     return 2;
 }

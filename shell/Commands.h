@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/win32.h"
+#include "shell/CommandLine.h"
 
 // `vexo --check FILE...`: one line per file on stdout; 0 when all were accepted, 1 when any was
 // refused.
@@ -13,3 +15,16 @@ int runCheck(const std::vector<LPCWSTR>& files);
 // every frame, or only frame N (1-based) when frame is not 0. 1 when the file is refused, 2 when
 // the frame does not exist.
 int runPositions(LPCWSTR file, std::int32_t frame);
+
+// `vexo --snapshot OUT.png [--frame N] [--size WxH] FILE`: the picture the viewer's window shows
+// at frame N (1-based) after loading FILE and stepping to N, drawn offscreen and written as PNG.
+// 1 when the file is refused or the picture cannot be made or written, 2 when the frame does not
+// exist; nothing is written then.
+int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::Size size);
+
+// `vexo --render DIR [--from N] [--to M] [--size WxH] FILE`: the viewer's pictures of frames N to
+// M (default: the last) while playing, as DIR/frame_000001.png and so on, numbered by frame. DIR
+// is made when missing. Progress on stderr when it is a terminal, and a closing line with the
+// frames written and the frames per second. 1 and 2 as for runSnapshot.
+int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
+              CommandLine::Size size);

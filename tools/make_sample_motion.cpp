@@ -1,6 +1,7 @@
 // Writes the sample motion shipped in assets/samples: a procedurally generated walk of a 21-joint
 // humanoid, 8 strides of one second each, walking along +z (its left is +x, y is up).
-// Units are centimetres; angles are degrees.
+// The figure is modelled in centimetres and written in decimetres: the viewer frames a motion from
+// 25 units away, where a figure 17 units tall fills half the view. Angles are degrees.
 //
 // Usage: make_sample_motion OUTPUT.bvh
 
@@ -18,6 +19,7 @@ constexpr double PI = 3.141592653589793;
 constexpr int FRAMES = 240;
 constexpr int FRAMES_PER_STRIDE = 30;  // 240 frames hold exactly 8 strides, so the walk loops
 constexpr const char* FRAME_TIME = "0.033333";
+constexpr double FILE_UNITS_PER_CENTIMETRE = 0.1;
 constexpr const char* TABS = "\t\t\t\t\t\t\t\t\t\t";  // more than the deepest line needs
 
 enum Bone {
@@ -215,14 +217,20 @@ void writeNumber(std::FILE* out, double v)
     std::fprintf(out, "%.6f", rounded == 0 ? 0.0 : rounded);
 }
 
+// A length of the model, in the file's units.
+void writeLength(std::FILE* out, double centimetres)
+{
+    writeNumber(out, centimetres * FILE_UNITS_PER_CENTIMETRE);
+}
+
 void writeOffset(std::FILE* out, int depth, Vec3 offset)
 {
     std::fprintf(out, "%.*sOFFSET ", depth, TABS);
-    writeNumber(out, offset.x);
+    writeLength(out, offset.x);
     std::fputc(' ', out);
-    writeNumber(out, offset.y);
+    writeLength(out, offset.y);
     std::fputc(' ', out);
-    writeNumber(out, offset.z);
+    writeLength(out, offset.z);
     std::fputc('\n', out);
 }
 
@@ -248,10 +256,10 @@ void writeBone(std::FILE* out, int bone, int depth)
 // One line: the root's position, then each bone's turns in CHANNELS order.
 void writeFrame(std::FILE* out, const Frame& frame)
 {
-    writeNumber(out, frame.root.x);
+    writeLength(out, frame.root.x);
     for (double v : {frame.root.y, frame.root.z}) {
         std::fputc(' ', out);
-        writeNumber(out, v);
+        writeLength(out, v);
     }
     for (const Rotation& r : frame.turn) {
         for (double v : {r.z, r.x, r.y}) {

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 #include "overlay/Overlay.h"
 #include "viewer/Viewer.h"
 
@@ -120,6 +122,22 @@ void Viewer::render()
     SwapBuffers(deviceContext);
 }
 
+bool Viewer::readFrame(Image& image) const
+{
+    const std::int32_t width = clientWidth, height = clientHeight;
+    if (!image.allocate(width, height)) return false;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels);
+    // GL reads the bottom row first.
+    const std::size_t stride = static_cast<std::size_t>(image.stride);
+    for (std::int32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(image.pixels + top * stride, image.pixels + (top + 1) * stride, image.pixels + bottom * stride);
+    }
+    // A window is opaque: the alpha that blending left in the buffer is not part of its picture.
+    for (std::size_t alpha = 3; alpha < stride * static_cast<std::size_t>(height); alpha += 4) image.pixels[alpha] = 255;
+    return true;
+}
+
 // ---- Skeleton -------------------------------------------------------------------------------------
 //
 // Each joint multiplies its local matrix onto its parent's. The GL modelview stack holds as few as
@@ -221,6 +239,9 @@ void Viewer::buildFloorList(float size)
     floorList = glGenLists(1);
     if (floorList == 0) return;
     glNewList(floorList, GL_COMPILE);
+    // Lit, the floor takes its own normal rather than whatever the previous frame's last sphere left
+    // current, so that a frame depends only on the viewer's state.
+    glNormal3f(0.0f, 1.0f, 0.0f);
     glBegin(GL_QUADS);
     glColor4ub(64, 64, 64, 255);
     // Coordinates accumulate in single precision with strict comparisons, so some sizes give a 61st

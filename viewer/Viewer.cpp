@@ -55,7 +55,7 @@ Vec3 Viewer::rootPosition() const
     return {local.e[12], local.e[13], local.e[14]};
 }
 
-void Viewer::tick(double)
+void Viewer::tick(double elapsedSeconds)
 {
     if (!motionLoaded()) return;
     const std::int32_t last = skeleton->frameCount - 1;
@@ -64,18 +64,28 @@ void Viewer::tick(double)
         frameIndex += 1;
         if (frameIndex > last) frameIndex = loop ? 0 : last;
         singleStep = false;
+        pacing.restart();
         setPaused(true);
     } else {
-        if (paused) return;
-        frameIndex += 1;
-        if (frameIndex > last) {
-            if (!loop) {
-                frameIndex = last;
-                setPaused(true);
-                return;  // the last frame is already shown
-            }
-            frameIndex = 0;
+        if (paused) {
+            pacing.restart();
+            return;
         }
+        const std::int64_t due = pacing.framesDue(elapsedSeconds, skeleton->frameTime);
+        if (due == 0) return;  // real time has not yet reached the next frame
+        std::int64_t next = std::int64_t{frameIndex} + due;
+        if (next > last) {
+            if (!loop) {
+                if (frameIndex == last) {
+                    setPaused(true);
+                    return;  // the last frame is already shown
+                }
+                next = last;
+            } else {
+                next %= std::int64_t{last} + 1;
+            }
+        }
+        frameIndex = static_cast<std::int32_t>(next);
     }
     applyFrame();
     showFrameOnTimeline();

@@ -5,8 +5,10 @@
 
 #include "motion/Skeleton.h"
 #include "platform/win32.h"
+#include "resources/Image.h"
 #include "shell/Window.h"
 #include "viewer/OrbitCamera.h"
+#include "viewer/PlaybackPacing.h"
 #include "widgets/CaptureHost.h"
 
 struct Overlay;
@@ -45,7 +47,9 @@ public:
     // (unreadable or refused file) nothing changes and false is returned.
     bool loadFile(LPCWSTR path);
     // One idle pass: while playing, or when a single step is pending, show the next frame (wrapping
-    // with loop, else stopping paused on the last). The elapsed time is not used: one frame a call.
+    // with loop, else stopping paused on the last). Playback advances one frame a call and the
+    // elapsed time is not used, unless pacing.realtime is set: then playing shows the frame that
+    // the elapsed times handed over have reached by the motion's frame time (see PlaybackPacing).
     void tick(double elapsedSeconds);
     // Evaluates the pose of frameIndex and, with moveCamera, carries the eye with the root.
     void applyFrame();
@@ -66,6 +70,10 @@ public:
     void onSize(WPARAM type, WORD width, WORD height);
     // Draws and presents one frame: floor, skeleton, overlay.
     void render();
+    // The client area as last drawn, 8-bit RGBA with the top row first, opaque as the window is.
+    // Meant for offscreen windows, whose one buffer keeps the frame after the swap. False when
+    // memory runs out.
+    bool readFrame(Image& image) const;
     // The joint and everything below it, pre-order, each with the next palette colour.
     void drawJoint(const Joint* joint);
     // The joint marker sphere. False (and no list) when GLU or GL cannot provide it.
@@ -132,6 +140,7 @@ public:
     Panel* rootPanel = nullptr;       // owned with its two children, from window creation to WM_DESTROY
     Button* playButton = nullptr;
     Slider* timelineSlider = nullptr;
+    PlaybackPacing pacing;            // one frame per tick unless realtime is set
 
 private:
     // The row of frameIndex, or null (the rest pose) when the motion has no such row.

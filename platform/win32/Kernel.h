@@ -45,9 +45,13 @@ int lstrcmpiW(LPCWSTR a, LPCWSTR b);  // the same, ignoring the case of ASCII an
 // ---------------------------------------------------------------------------------------------
 
 // The C runtime's wide open. In text mode ("r", "rt") a CR LF pair reads as LF, as on Windows;
-// "rb" reads the bytes unchanged. Only reading is provided, and a text-mode stream cannot seek
-// (fseek fails), so its size cannot be learnt from it.
+// "rb" reads the bytes unchanged. A text-mode stream cannot seek (fseek fails), so its size cannot
+// be learnt from it. The one writing mode is "wb": create or truncate, bytes written unchanged.
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode);
+
+// The C runtime's descriptor of a stream, and whether a descriptor is a terminal (nonzero).
+int _fileno(FILE* stream);
+int _isatty(int descriptor);
 
 struct SECURITY_ATTRIBUTES;
 struct OVERLAPPED;
@@ -63,6 +67,19 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, SECURITY_ATTRIBU
                    DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED* overlapped);
 BOOL CloseHandle(HANDLE object);
+
+// Attributes of a file or directory: FILE_ATTRIBUTE_DIRECTORY for a directory, FILE_ATTRIBUTE_NORMAL
+// for anything else that exists, INVALID_FILE_ATTRIBUTES when nothing is there (or it cannot be
+// looked at).
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+DWORD GetFileAttributesW(LPCWSTR path);
+
+// Makes one directory (its parent must exist); FALSE when it cannot, also when something of that
+// name exists already. The security attributes are ignored.
+BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
+// Removes a file or a symbolic link (not a directory, not a device); FALSE when it cannot.
+BOOL DeleteFileW(LPCWSTR path);
 
 // The current directory in UTF-16. With a buffer too small (or none) it returns the size needed
 // including the terminator; otherwise the length written, without it. 0 on failure.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -37,6 +38,32 @@ TEST(Files, OnlyExistingFilesOpen)
     };
     EXPECT_EQ(open(u"/nonexistent/vexo.bvh"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(open(u"/tmp"), INVALID_HANDLE_VALUE) << "a directory is not a file";
+}
+
+TEST(Files, DirectoriesAreMadeAndFilesWrittenAndRemoved)
+{
+    const std::u16string directory = TempFile("").fsPath().u16string() + u".dir";  // a free name
+    const std::u16string file = directory + u"/frame.png";
+    EXPECT_EQ(GetFileAttributesW(directory.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    EXPECT_FALSE(CreateDirectoryW(directory.c_str(), nullptr)) << "it exists";
+    EXPECT_EQ(GetFileAttributesW(directory.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+
+    FILE* stream = _wfopen(file.c_str(), u"wb");
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(std::fwrite("a\r\nb", 1, 4, stream), 4u);
+    std::fclose(stream);
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), FILE_ATTRIBUTE_NORMAL);
+    stream = _wfopen(file.c_str(), u"rb");
+    char bytes[8] = {};
+    EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, stream), 4u) << "written unchanged";
+    std::fclose(stream);
+
+    EXPECT_FALSE(DeleteFileW(directory.c_str())) << "not a directory";
+    EXPECT_TRUE(DeleteFileW(file.c_str()));
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_FALSE(DeleteFileW(u"/dev/null")) << "not a device";
+    EXPECT_TRUE(std::filesystem::remove(std::filesystem::path(directory)));
 }
 
 TEST(Files, CurrentDirectoryReportsTheSizeNeededWhenTheBufferIsShort)

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -52,6 +55,42 @@ TEST(ImageFile, TruncatedFilesAndMissingFilesFail)
     Image image;
     EXPECT_FALSE(image.loadPngFile(u"/nonexistent/image.png"));
     EXPECT_FALSE(image.loadImageFile(nullptr));
+}
+
+TEST(ImageFile, SavedPngsDecodeToTheSamePixels)
+{
+    Image image;
+    ASSERT_TRUE(image.allocate(3, 2));
+    const unsigned char rgba[] = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0,  // top row
+                                  1, 2, 3, 4, 250, 251, 252, 253, 9, 9, 9, 255};
+    std::copy(std::begin(rgba), std::end(rgba), image.pixels);
+    TempFile file("old content, replaced", ".png");
+    ASSERT_TRUE(image.savePng(file.path()));
+
+    std::ifstream stream(file.fsPath(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(stream), {}};
+    ASSERT_GT(bytes.size(), 26u);
+    EXPECT_EQ(bytes.substr(12, 4), "IHDR");
+    EXPECT_EQ(bytes[24], 8) << "bits per channel";
+    EXPECT_EQ(bytes[25], 6) << "colour type RGBA";
+    Image decoded;
+    ASSERT_TRUE(decoded.loadPngFile(file.path()));
+    EXPECT_EQ(decoded.width, 3);
+    EXPECT_EQ(decoded.height, 2);
+    EXPECT_TRUE(std::equal(std::begin(rgba), std::end(rgba), decoded.pixels));
+}
+
+TEST(ImageFile, ASaveThatFailsLeavesNoFileBehind)
+{
+    Image image;
+    ASSERT_TRUE(image.allocate(64, 64));
+    EXPECT_FALSE(image.savePng(u"/nonexistent/picture.png"));
+    EXPECT_FALSE(image.savePng(u"/dev/full")) << "a full device: the write fails";
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is not removed";
+
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vexo_empty_" + std::to_string(::getpid()) + ".png");
+    EXPECT_FALSE(Image().savePng(path.u16string().c_str())) << "no pixels";
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(WideString, AssignCurrentDirectory)

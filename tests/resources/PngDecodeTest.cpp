@@ -216,8 +216,10 @@ void appendChunk(Bytes& stream, const char* type, const Bytes& data)
     fixChecksum(stream, type);
 }
 
-// A well-formed stream whose header declares width x height, with a token of image data.
-Bytes declaredSize(std::uint32_t width, std::uint32_t height, unsigned char bitDepth, unsigned char colourType)
+// A well-formed stream whose header declares width x height, with the given zlib stream as its image
+// data (by default a token one).
+Bytes declaredSize(std::uint32_t width, std::uint32_t height, unsigned char bitDepth, unsigned char colourType,
+                   const Bytes& imageData = {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01})
 {
     Bytes stream = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes header;
@@ -226,7 +228,7 @@ Bytes declaredSize(std::uint32_t width, std::uint32_t height, unsigned char bitD
     }
     header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});
     appendChunk(stream, "IHDR", header);
-    appendChunk(stream, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+    appendChunk(stream, "IDAT", imageData);
     appendChunk(stream, "IEND", {});
     return stream;
 }
@@ -248,6 +250,33 @@ TEST_F(PngDecode, HugeDeclaredSizesAreRefusedBeforeAllocating)
         EXPECT_EQ(image.pixels, nullptr) << c.name;
         EXPECT_EQ(image.width, 0) << c.name;
     }
+}
+
+TEST_F(PngDecode, AStreamOfKnownLengthCannotClaimMorePixelsThanItCanInflateTo)
+{
+    const auto decodeKnownLength = [](const Bytes& stream, Image& image) {
+        MemorySource source{stream.data(), 0, static_cast<std::uint32_t>(stream.size())};
+        return image.decodePng(&source, readMemorySource, stream.size());
+    };
+    // 64 MiB of RGBA declared by 57 bytes; without the length it is allocated before the data runs out.
+    const Bytes claim = declaredSize(4096, 4096, 8, PNG_COLOR_TYPE_RGBA);
+    Image refused;
+    EXPECT_FALSE(decodeKnownLength(claim, refused));
+    EXPECT_EQ(refused.pixels, nullptr);
+
+    // Zeros compressed as tightly as zlib can (about 1010 to 1 with the chunks around them, against
+    // deflate's limit of 1032) still decode from their length.
+    const Bytes raw(std::size_t{2048} * (1 + 2048), 0);  // each row: filter byte 0, then 2048 grey pixels
+    Bytes packed(compressBound(uLong(raw.size())));
+    uLongf packedSize = uLongf(packed.size());
+    ASSERT_EQ(compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9), Z_OK);
+    packed.resize(packedSize);
+    const Bytes blank = declaredSize(2048, 2048, 8, PNG_COLOR_TYPE_GRAY, packed);
+    ASSERT_GT(2048.0 * 2048 / double(blank.size()), 1000.0);
+    Image image;
+    ASSERT_TRUE(decodeKnownLength(blank, image));
+    EXPECT_EQ(image.width, 2048);
+    EXPECT_EQ(image.pixels[std::size_t(image.stride) * 2048 - 1], 255);
 }
 
 TEST_F(PngDecode, TwoDecodesLeaveTheArenaWhereItWas)

@@ -3,36 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
+#include "RunVexo.h"
 #include "TempFile.h"
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out;  // stdout, then stderr when asked for
-};
-
-// Runs vexo with the given arguments (already shell-quoted); stderr is folded into out when asked.
-RunResult vexo(const std::string& arguments, bool withStderr = false)
-{
-    const std::string command = std::string(VEXO_BINARY) + " " + arguments + (withStderr ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = popen(command.c_str(), "r");
-    RunResult run{-1, {}};
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 std::string quoted(const TempFile& file)
 {
-    std::string text = "'";
-    text += file.fsPath().string();
-    return text += "'";
+    return ::quoted(file.fsPath());
 }
 
 const char* const TWO_JOINTS =
@@ -109,11 +90,38 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--positions --frame 3 " + quoted(file), 2, "vexo: --frame 3 is beyond the last frame (2)"},
         {"--check --positions " + quoted(file), 2, "vexo: option --positions cannot be combined"},
         {"--positions " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name, found end of file"},
+        {"--snapshot", 2, "vexo: --snapshot needs the PNG file to write"},
+        {"--snapshot out.png", 2, "vexo: --snapshot needs exactly one file"},
+        {"--snapshot out.png --frame 3 " + quoted(file), 2, "vexo: --frame 3 is beyond the last frame (2)"},
+        {"--snapshot out.png --from 1 " + quoted(file), 2, "vexo: --from belongs to --render"},
+        {"--snapshot out.png " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--render out --from 3 " + quoted(file), 2, "vexo: --from 3 is beyond the last frame (2)"},
+        {"--render out --to 3 " + quoted(file), 2, "vexo: --to 3 is beyond the last frame (2)"},
+        {"--render out --from 2 --to 1 " + quoted(file), 2, "vexo: --from 2 is after --to 1"},
+        {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
+        {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
+        {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
+        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot or --render"},
+        {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " printed: " << run.out;
+        EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << c.arguments << ": one line, printed: " << run.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists("out.png"));
+    EXPECT_FALSE(std::filesystem::exists("out"));
+}
+
+TEST(CommandLine, SizeIsWidthByHeightWithinLimits)
+{
+    TempFile file(TWO_JOINTS);
+    for (const char* size : {"0x10", "10x0", "10", "x10", "10x", "10X10", "-5x10", "10x10x10", "8193x10", "10x99999999999"}) {
+        const RunResult run = vexo("--snapshot out.png --size " + std::string(size) + " " + quoted(file), true);
+        EXPECT_EQ(run.status, 2) << size;
+        EXPECT_NE(run.out.find("vexo: --size needs WIDTHxHEIGHT in pixels, each from 1 to 8192"), std::string::npos)
+            << size << " printed: " << run.out;
     }
 }
 

@@ -4,6 +4,27 @@
 
 #include "AllocationCounter.h"
 
+#include "Sanitized.h"
+
+#ifdef VEXO_SANITIZED
+
+bool AllocationCounter::available()
+{
+    return false;
+}
+AllocationCounter::AllocationCounter() = default;
+AllocationCounter::~AllocationCounter() = default;
+std::size_t AllocationCounter::ours() const
+{
+    return 0;
+}
+std::size_t AllocationCounter::libraries() const
+{
+    return 0;
+}
+
+#else
+
 #include <dlfcn.h>
 #include <execinfo.h>
 
@@ -119,6 +140,11 @@ void free(void* memory)
 
 }  // extern "C"
 
+bool AllocationCounter::available()
+{
+    return true;
+}
+
 AllocationCounter::AllocationCounter()
 {
     if (programBase == nullptr) {
@@ -147,3 +173,5 @@ std::size_t AllocationCounter::libraries() const
 {
     return libraryCount.load();
 }
+
+#endif  // VEXO_SANITIZED

@@ -196,7 +196,8 @@ private:
 // A private Xvfb for one test, and the tools that drive programs on it.
 class GuiSession {
 public:
-    GuiSession(int width = 1024, int height = 768)
+    // A screen of width x height pixels; dotsPerInch 0 leaves the resolution to Xvfb.
+    GuiSession(int width = 1024, int height = 768, int dotsPerInch = 0)
     {
         if (!gui_detail::installed("Xvfb") || !gui_detail::installed("xdotool") || !gui_detail::installed("import")) {
             return;
@@ -206,16 +207,17 @@ public:
         const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
         // The server's chatter (display numbers it found taken) stays out of the test's output.
         const int quiet = ::open("/dev/null", O_WRONLY);
-        server = gui_detail::spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
-                                    "tcp"},
-                                   "", {quiet, quiet, fds[1], ""});
+        std::vector<std::string> command = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                                            "-nolisten", "tcp"};
+        if (dotsPerInch > 0) command.insert(command.end(), {"-dpi", std::to_string(dotsPerInch)});
+        server = gui_detail::spawn(command, "", {quiet, quiet, fds[1], ""});
         ::close(quiet);
         ::close(fds[1]);
         std::string number;
         gui_detail::readUntil(fds[0], number, gui_detail::Clock::now() + gui_detail::DEFAULT_TIMEOUT,
                               [&] { return number.find('\n') != std::string::npos; });
         ::close(fds[0]);
-        if (number.find('\n') != std::string::npos) displayName = ":" + number.substr(0, number.find('\n'));
+        if (number.find('\n') != std::string::npos) displayName = ":" + number.erase(number.find('\n'));
     }
 
     ~GuiSession()

@@ -1,8 +1,11 @@
 // Draws VEXO's icon, a stick figure in mid-stride on a rounded tile, and writes it as a 32 x 32
 // icon file with one 32-bit image (a bottom-up BGRA bitmap with its all-zero AND mask), the form
-// LoadIconW reads. Run by hand when the design changes; its output assets/vexo.ico is committed.
+// LoadIconW reads, and optionally the same pixels as a PNG for the desktop's icon theme. Run by
+// hand when the design changes; its outputs assets/vexo.ico and packaging/vexo.png are committed.
 //
-// Usage: vexo_icon OUTPUT.ico
+// Usage: vexo_icon OUTPUT.ico [OUTPUT.png]
+
+#include <png.h>
 
 #include <algorithm>
 #include <array>
@@ -134,16 +137,29 @@ std::vector<std::uint8_t> iconFile(const std::vector<std::uint8_t>& rgba)
     return out;
 }
 
+// 8-bit RGBA, top row first, through libpng's simplified writer.
+bool writePng(const char* path, const std::vector<std::uint8_t>& rgba)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = SIZE;
+    image.height = SIZE;
+    image.format = PNG_FORMAT_RGBA;
+    return png_image_write_to_file(&image, path, 0, rgba.data(), SIZE * 4, nullptr) != 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fputs("usage: vexo_icon OUTPUT.ico\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: vexo_icon OUTPUT.ico [OUTPUT.png]\n", stderr);
         return 1;
     }
-    const std::vector<std::uint8_t> bytes = iconFile(render());
+    const std::vector<std::uint8_t> rgba = render();
+    const std::vector<std::uint8_t> bytes = iconFile(rgba);
     std::ofstream out(argv[1], std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return out ? 0 : 1;
+    if (!out) return 1;
+    return argc == 3 && !writePng(argv[2], rgba) ? 1 : 0;
 }

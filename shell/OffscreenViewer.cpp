@@ -1,0 +1,92 @@
+#include "shell/OffscreenViewer.h"
+
+#include <algorithm>
+#include <new>
+
+#include "shell/Application.h"
+#include "shell/LoadedMotion.h"
+#include "shell/StartupFile.h"
+#include "viewer/Viewer.h"
+#include "widgets/Gui.h"
+
+OffscreenViewer::~OffscreenViewer()
+{
+    if (viewer != nullptr && viewer->hwnd != nullptr) {
+        DestroyWindow(viewer->hwnd);
+        dispatchWaitingMessages();  // down to the WM_QUIT that WM_DESTROY posts
+    }
+    delete viewer;
+    if (classRegistered) unregisterWindowClass(MAIN_WINDOW_CLASS);
+    if (guiStarted) guiShutdown();
+}
+
+bool OffscreenViewer::fail(std::string why)
+{
+    reason = std::move(why);
+    return false;
+}
+
+bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
+{
+    if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL (EGL on Mesa) available");
+    classRegistered = registerWindowClass(MAIN_WINDOW_CLASS, nullptr);
+    if (!classRegistered) return fail("vexo: cannot register the window class");
+    viewer = new (std::nothrow) Viewer;
+    if (viewer == nullptr) return fail("vexo: out of memory");
+    guiStarted = true;
+    guiStartup(viewer);  // the arena may fail; scratch requests then use the heap
+    startupFilePath = file;
+    const bool created = createMainWindow(*viewer, GetModuleHandleW(nullptr));
+    startupFilePath = nullptr;
+    if (!created) return fail("vexo: cannot draw offscreen at " + std::to_string(size.width) + "x" + std::to_string(size.height));
+    ShowWindow(viewer->hwnd, SW_SHOW);
+    dispatchWaitingMessages();
+    if (!viewer->motionLoaded()) {
+        const LoadedMotion motion(file);  // read again only to say why
+        return fail(motion.ok() ? "vexo: " + toUtf8(file) + ": cannot be loaded (out of memory?)" : motion.refusal());
+    }
+    return true;
+}
+
+void OffscreenViewer::dispatchWaitingMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) && message.message != WM_QUIT) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+std::int32_t OffscreenViewer::lastFrame() const
+{
+    return std::max(viewer->skeleton->frameCount, 1);
+}
+
+std::int32_t OffscreenViewer::frame() const
+{
+    return viewer->frameIndex + 1;
+}
+
+void OffscreenViewer::stepTo(std::int32_t target)
+{
+    while (frame() < std::min(target, viewer->skeleton->frameCount)) {
+        viewer->singleStep = true;
+        viewer->tick(IDLE_STEP_SECONDS);
+    }
+}
+
+void OffscreenViewer::play()
+{
+    viewer->setPaused(false);
+}
+
+void OffscreenViewer::tick()
+{
+    viewer->tick(IDLE_STEP_SECONDS);
+}
+
+bool OffscreenViewer::draw(Image& picture)
+{
+    viewer->render();
+    return viewer->readFrame(picture);
+}

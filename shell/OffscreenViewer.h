@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win32.h"
+#include "resources/Image.h"
+#include "shell/CommandLine.h"
+
+class Viewer;
+
+// The viewer's main window made offscreen (no display needed) with a client area of the given
+// size, opening a BVH file as the window opens its start-up file: the camera framed on the root,
+// frame 1 shown, paused. Its pictures are those the window shows at that client size (offscreen,
+// fonts are laid out at 96 dots per inch). One at a time per process.
+//
+//     OffscreenViewer offscreen;
+//     if (!offscreen.open(file, {800, 600})) fail(offscreen.failure());
+//     offscreen.stepTo(12);
+//     Image picture;
+//     offscreen.draw(picture);
+class OffscreenViewer {
+public:
+    OffscreenViewer() = default;
+    // Destroys the window (as closing it would) and the viewer.
+    ~OffscreenViewer();
+    OffscreenViewer(const OffscreenViewer&) = delete;
+    OffscreenViewer& operator=(const OffscreenViewer&) = delete;
+
+    // False when there is no offscreen OpenGL or the file is refused; failure() then says why in
+    // one line for stderr (for a refused file the line of `vexo --check`).
+    bool open(LPCWSTR file, CommandLine::Size size);
+    const std::string& failure() const { return reason; }
+
+    // Frames the motion has; a motion without rows still shows one picture (the rest pose).
+    std::int32_t lastFrame() const;
+    std::int32_t frame() const;  // 1-based, the frame on show
+
+    // Single steps (as the X key does) up to frame (1-based, at most lastFrame): the camera follows
+    // the root exactly as it does in playback, and playback stays paused.
+    void stepTo(std::int32_t frame);
+    // Starts playback, as the Space key does (the play button turns to pause).
+    void play();
+    // One idle pass of the main loop's clock: while playing, the next frame.
+    void tick();
+
+    // Renders the window's picture and reads it back. False when memory runs out.
+    bool draw(Image& picture);
+
+private:
+    bool fail(std::string why);
+    // Hands waiting window messages to the viewer, as the main loop does before its first idle
+    // pass.
+    void dispatchWaitingMessages();
+
+    Viewer* viewer = nullptr;
+    bool classRegistered = false;
+    bool guiStarted = false;
+    std::string reason;
+};

@@ -1,0 +1,107 @@
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "shell/Commands.h"
+#include "shell/OffscreenViewer.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Frames written so far: a bar redrawn in place when stderr is a terminal, and a closing line.
+class Progress {
+public:
+    explicit Progress(std::int32_t total) : total(total), terminal(_isatty(_fileno(stderr)) != 0) {}
+
+    void frameWritten()
+    {
+        ++written;
+        if (!terminal) return;
+        constexpr int WIDTH = 30;
+        const int filled = static_cast<int>(std::int64_t{written} * WIDTH / total);
+        std::fprintf(stderr, "\r[%s%s] %d/%d frames, %.1f fps ", std::string(filled, '#').c_str(),
+                     std::string(WIDTH - filled, '.').c_str(), written, total, framesPerSecond());
+        std::fflush(stderr);
+    }
+
+    void finish(const std::string& directory) const
+    {
+        if (terminal && written > 0) std::fputc('\n', stderr);
+        std::fprintf(stderr, "vexo: wrote %d frames to %s in %.2f s, %.1f frames per second\n", written,
+                     directory.c_str(), seconds(), framesPerSecond());
+    }
+
+private:
+    double seconds() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
+    double framesPerSecond() const { return seconds() > 0.0 ? written / seconds() : 0.0; }
+
+    std::int32_t total;
+    std::int32_t written = 0;
+    bool terminal;
+    Clock::time_point start = Clock::now();
+};
+
+// The directory, made when it is missing (its parent must exist).
+bool ensureDirectory(LPCWSTR directory)
+{
+    const DWORD attributes = GetFileAttributesW(directory);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return CreateDirectoryW(directory, nullptr) != FALSE;
+    return attributes == FILE_ATTRIBUTE_DIRECTORY;
+}
+
+// DIRECTORY/frame_000012.png for frame 12.
+std::u16string framePath(LPCWSTR directory, std::int32_t frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%06d.png", frame);
+    std::u16string path(directory);
+    if (!path.empty() && path.back() != u'/') path += u'/';
+    for (const char* c = name; *c != '\0'; ++c) path += static_cast<char16_t>(*c);
+    return path;
+}
+
+int usageError(const char* option, std::int32_t frame, std::int32_t last)
+{
+    std::fprintf(stderr, "vexo: %s %d is beyond the last frame (%d)\n", option, frame, last);
+    return 2;
+}
+
+}  // namespace
+
+int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
+              CommandLine::Size size)
+{
+    OffscreenViewer offscreen;
+    if (!offscreen.open(file, size)) {
+        std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
+        return 1;
+    }
+    const std::int32_t last = offscreen.lastFrame();
+    const std::int32_t until = to.value_or(last);
+    if (from > last) return usageError("--from", from, last);
+    if (until > last) return usageError("--to", until, last);
+    const std::string directoryName = toUtf8(directory);
+    if (!ensureDirectory(directory)) {
+        std::fprintf(stderr, "vexo: cannot write into the directory %s\n", directoryName.c_str());
+        return 1;
+    }
+
+    offscreen.stepTo(from);
+    offscreen.play();
+    Progress progress(until - from + 1);
+    Image picture;
+    for (std::int32_t frame = from;; ++frame) {
+        const std::u16string path = framePath(directory, frame);
+        if (!offscreen.draw(picture) || !picture.savePng(path.c_str())) {
+            progress.finish(directoryName);
+            std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(path.c_str()).c_str());
+            return 1;
+        }
+        progress.frameWritten();
+        if (frame == until) break;
+        offscreen.tick();
+    }
+    progress.finish(directoryName);
+    return 0;
+}

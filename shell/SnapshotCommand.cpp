@@ -1,0 +1,28 @@
+#include <cstdio>
+
+#include "shell/Commands.h"
+#include "shell/OffscreenViewer.h"
+
+int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::Size size)
+{
+    OffscreenViewer offscreen;
+    if (!offscreen.open(file, size)) {
+        std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
+        return 1;
+    }
+    if (frame > offscreen.lastFrame()) {
+        std::fprintf(stderr, "vexo: --frame %d is beyond the last frame (%d)\n", frame, offscreen.lastFrame());
+        return 2;
+    }
+    offscreen.stepTo(frame);
+    Image picture;
+    if (!offscreen.draw(picture)) {
+        std::fputs("vexo: out of memory for the picture\n", stderr);
+        return 1;
+    }
+    if (!picture.savePng(output)) {
+        std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(output).c_str());
+        return 1;
+    }
+    return 0;
+}

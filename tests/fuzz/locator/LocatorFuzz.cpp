@@ -1,0 +1,194 @@
+// Runs each input as a little program over WideString and the locator functions: assign, append
+// (also of the string's own tail), reserve, release, makeLocator and parseLocator, checking every
+// result against a plain std::u16string model and an independent reading of the locator grammar.
+//
+// Input: a sequence of operations, each an opcode byte followed by its operands. A text operand
+// is a length byte and that many UTF-16 code units (little-endian); a zero unit ends the text
+// early, as the functions read zero-terminated text.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "resources/Locator.h"
+#include "resources/WideString.h"
+
+namespace {
+
+#define FUZZ_CHECK(condition)                                                         \
+    do {                                                                              \
+        if (!(condition)) violated(#condition, __LINE__);                            \
+    } while (0)
+
+[[noreturn]] void violated(const char* condition, int line)
+{
+    std::fprintf(stderr, "LocatorFuzz.cpp:%d: invariant broken: %s\n", line, condition);
+    std::abort();
+}
+
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
+
+    bool done() const { return at >= size; }
+    std::uint8_t byte() { return at < size ? data[at++] : 0; }
+    std::uint32_t u32()
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) value = value << 8 | byte();
+        return value;
+    }
+    std::u16string text()
+    {
+        std::u16string units;
+        for (int n = byte(); n > 0 && at + 1 < size; --n) {
+            units.push_back(static_cast<char16_t>(data[at] | data[at + 1] << 8));
+            at += 2;
+        }
+        return units.substr(0, units.find(u'\0'));  // the functions see the text up to its terminator
+    }
+
+private:
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+};
+
+std::u16string contentOf(const WideString& s)
+{
+    return s.data == nullptr ? std::u16string() : std::u16string(s.data, s.length);
+}
+
+void checkString(const WideString& s, const std::u16string& model)
+{
+    FUZZ_CHECK(contentOf(s) == model);
+    if (s.data == nullptr) {
+        FUZZ_CHECK(s.capacity == 0 && s.length == 0);
+        return;
+    }
+    FUZZ_CHECK(s.length < s.capacity);
+    FUZZ_CHECK(s.data[s.length] == 0);
+}
+
+// A reserve of n grows only when n is not less than the capacity, to the larger of twice the
+// capacity and n.
+void checkGrowth(std::uint32_t before, std::uint32_t n, std::uint32_t after)
+{
+    if (n < before) FUZZ_CHECK(after == before);
+    else FUZZ_CHECK(after == (std::uint64_t{before} * 2 > n ? before * 2 : n));
+}
+
+bool isHex(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// The grammar read again from its description: "res://0x" + 8 hex digits + "/" + name, or
+// "file://" + path, or a bare path.
+void checkParse(const std::u16string& text, LPCWSTR locator)
+{
+    const ParsedLocator parsed = parseLocator(locator);
+    if (text.rfind(u"res://", 0) == 0) {
+        const bool valid = text.size() >= 17 && text.compare(6, 2, u"0x") == 0 && text[16] == u'/' &&
+                           [&] {
+                               for (int i = 8; i < 16; ++i) {
+                                   if (!isHex(text[i])) return false;
+                               }
+                               return true;
+                           }();
+        if (!valid) {
+            FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Invalid);
+            return;
+        }
+        FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Resource);
+        const std::uint32_t value = static_cast<std::uint32_t>(std::stoul(std::string(text.begin() + 8, text.begin() + 16), nullptr, 16));
+        FUZZ_CHECK(reinterpret_cast<std::uintptr_t>(parsed.module) == value);
+        FUZZ_CHECK(parsed.name == locator + 17);  // the tail of the locator itself
+        return;
+    }
+    FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File);
+    FUZZ_CHECK(parsed.path == locator + (text.rfind(u"file://", 0) == 0 ? 7 : 0));
+}
+
+// makeLocator writes what parseLocator reads back.
+void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const std::u16string& model)
+{
+    WideString locator;
+    const HMODULE module = reinterpret_cast<HMODULE>(std::uintptr_t{moduleValue});
+    FUZZ_CHECK(makeLocator(module, name.data, locator));
+    const ParsedLocator parsed = parseLocator(locator.data);
+    if (module == nullptr) {
+        FUZZ_CHECK(contentOf(locator) == u"file://" + model);
+        FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File && std::u16string(parsed.path) == model);
+    } else {
+        FUZZ_CHECK(contentOf(locator).size() == 17 + model.size());
+        FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Resource);
+        FUZZ_CHECK(parsed.module == module && std::u16string(parsed.name) == model);
+    }
+    locator.release();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // Self-appends double the text: a cap proportional to the input keeps time and memory so.
+    const std::size_t cap = 64 * size + 256;
+    Input in(data, size);
+    WideString s;
+    std::u16string model;
+    for (int step = 0; !in.done() && step < 4096; ++step) {
+        switch (in.byte() % 8) {
+        case 0: {  // assign a text, or none
+            const std::u16string text = in.text();
+            FUZZ_CHECK(s.assign(text.empty() && in.byte() % 2 ? nullptr : text.c_str()));
+            model = text;
+            break;
+        }
+        case 1: {  // append a text, or none
+            const std::u16string text = in.text();
+            if (model.size() + text.size() > cap) break;
+            FUZZ_CHECK(s.append(text.empty() && in.byte() % 2 ? nullptr : text.c_str()));
+            model += text;
+            break;
+        }
+        case 2: {  // assign the string's own tail
+            if (s.data == nullptr) break;
+            const std::uint32_t from = in.byte() % (s.length + 1);
+            FUZZ_CHECK(s.assign(s.data + from));
+            model = model.substr(from);
+            break;
+        }
+        case 3: {  // append the string's own tail
+            if (s.data == nullptr) break;
+            const std::uint32_t from = in.byte() % (s.length + 1);
+            if (model.size() * 2 - from > cap) break;
+            FUZZ_CHECK(s.append(s.data + from));
+            model += model.substr(from);
+            break;
+        }
+        case 4: {  // reserve
+            const std::uint32_t n = static_cast<std::uint32_t>(in.u32() % (cap + 1));
+            const std::uint32_t before = s.capacity;
+            FUZZ_CHECK(s.reserve(n));
+            checkGrowth(before, n, s.capacity);
+            break;
+        }
+        case 5:
+            s.release();
+            model.clear();
+            break;
+        case 6:
+            if (s.data != nullptr) checkParse(model, s.data);
+            break;
+        case 7:
+            checkRoundTrip(in.u32(), s, model);
+            break;
+        }
+        checkString(s, model);
+    }
+    s.release();
+    return 0;
+}

@@ -1,0 +1,291 @@
+// vexo --snapshot and --render, run without a display: the pictures are the viewer window's, the
+// camera is where playback puts it, the files are exactly those asked for.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "RunVexo.h"
+#include "TempFile.h"
+#include "resources/Image.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rgba = std::array<std::uint8_t, 4>;
+
+constexpr Rgba CLEAR{153, 153, 153, 255};
+constexpr Rgba FLOOR{64, 64, 64, 255};
+constexpr Rgba PALETTE[5] = {{128, 0, 0, 255}, {255, 0, 0, 255}, {0, 128, 0, 255}, {0, 255, 0, 255}, {0, 0, 128, 255}};
+
+// Five joints spread in the xy plane around a root that travels and turns: joint k is drawn in
+// palette colour k, all five distinct. Bones are 4 long, so the spheres are 1/3 across.
+std::string spreadMotion()
+{
+    std::string text =
+        "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 4 Xposition Yposition Zposition Zrotation\n"
+        "JOINT Right\n{\nOFFSET 4 0 0\nCHANNELS 1 Zrotation\nEnd Site\n{\nOFFSET 0 4 0\n}\n}\n"
+        "JOINT Left\n{\nOFFSET -4 0 0\nCHANNELS 1 Zrotation\nEnd Site\n{\nOFFSET 0 -4 0\n}\n}\n}\n"
+        "MOTION\nFrames: 5\nFrame Time: 0.04\n";
+    for (int f = 0; f < 5; ++f) {
+        std::ostringstream row;
+        row << 0.75 * f << " " << 10 + 0.5 * f << " " << -0.75 * f << " " << 8 * f << " " << 15 * f << " " << -20 * f << "\n";
+        text += row.str();
+    }
+    return text;
+}
+
+struct Vec {
+    double x, y, z;
+};
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec unit(Vec a)
+{
+    const double length = std::sqrt(dot(a, a));
+    return {a.x / length, a.y / length, a.z / length};
+}
+
+// Where a world point lands in a picture (x right, y down, in pixels) seen from eye towards center
+// with +y up, through a vertical field of view of 75 degrees: gluLookAt and gluPerspective.
+std::array<double, 2> project(Vec point, Vec eye, Vec center, int width, int height)
+{
+    const Vec forward = unit(center - eye);
+    const Vec side = unit(cross(forward, {0, 1, 0}));
+    const Vec up = cross(side, forward);
+    const Vec d = point - eye;
+    const double focal = 1.0 / std::tan(75.0 / 2 * M_PI / 180);
+    const double depth = dot(forward, d);
+    const double ndcX = focal * height / width * dot(side, d) / depth;
+    const double ndcY = focal * dot(up, d) / depth;
+    return {(ndcX + 1) / 2 * width, (1 - ndcY) / 2 * height};
+}
+
+class Picture {
+public:
+    explicit Picture(const fs::path& file) { loaded = image.loadPngFile(file.u16string().c_str()); }
+
+    bool ok() const { return loaded; }
+    int width() const { return image.width; }
+    int height() const { return image.height; }
+    Rgba at(int x, int y) const
+    {
+        const std::uint8_t* p = image.pixels + (std::size_t(y) * image.width + x) * 4;
+        return {p[0], p[1], p[2], p[3]};
+    }
+    // Pixels of the colour in the rows from top up to (not including) bottom.
+    std::size_t count(Rgba colour, int top = 0, int bottom = -1) const
+    {
+        std::size_t n = 0;
+        for (int y = top; y < (bottom < 0 ? height() : bottom); ++y) {
+            for (int x = 0; x < width(); ++x) n += at(x, y) == colour;
+        }
+        return n;
+    }
+    // Pixels of any of the colours in the rectangle (left, top, width, height).
+    std::size_t countIn(std::initializer_list<Rgba> colours, int left, int top, int w, int h) const
+    {
+        std::size_t n = 0;
+        for (int y = top; y < top + h; ++y) {
+            for (int x = left; x < left + w; ++x) n += std::find(colours.begin(), colours.end(), at(x, y)) != colours.end();
+        }
+        return n;
+    }
+    bool opaque() const
+    {
+        for (int i = 0; i < width() * height(); ++i) {
+            if (image.pixels[std::size_t(i) * 4 + 3] != 255) return false;
+        }
+        return true;
+    }
+    // The centre of the pixels of one colour within radius of a point, and how many there are.
+    std::array<double, 3> blob(Rgba colour, std::array<double, 2> around, int radius) const
+    {
+        double sx = 0, sy = 0, n = 0;
+        for (int y = int(around[1]) - radius; y <= int(around[1]) + radius; ++y) {
+            for (int x = int(around[0]) - radius; x <= int(around[0]) + radius; ++x) {
+                if (x < 0 || y < 0 || x >= width() || y >= height() || at(x, y) != colour) continue;
+                sx += x + 0.5, sy += y + 0.5, n += 1;
+            }
+        }
+        return {n > 0 ? sx / n : -1, n > 0 ? sy / n : -1, n};
+    }
+
+private:
+    Image image;
+    bool loaded = false;
+};
+
+// World joint positions of every frame from `vexo --positions`: [frame][joint].
+std::vector<std::vector<Vec>> positionsOf(const TempFile& motion)
+{
+    const RunResult run = vexo("--positions " + quoted(motion.fsPath()));
+    std::vector<std::vector<Vec>> frames;
+    std::istringstream rows(run.out);
+    std::string line;
+    std::getline(rows, line);  // the header
+    while (std::getline(rows, line)) {
+        int frame = 0, joint = 0;
+        char name[64];
+        Vec p{};
+        if (std::sscanf(line.c_str(), "%d,%d,%63[^,],%lf,%lf,%lf", &frame, &joint, name, &p.x, &p.y, &p.z) != 6) continue;
+        frames.resize(std::size_t(frame));
+        frames[std::size_t(frame) - 1].push_back(p);
+    }
+    return frames;
+}
+
+class Pictures : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        directory = fs::temp_directory_path() / ("vexo_pictures_" + std::to_string(::getpid()));
+        fs::create_directories(directory);
+    }
+    void TearDown() override { fs::remove_all(directory); }
+
+    fs::path directory;
+};
+
+}  // namespace
+
+TEST_F(Pictures, ASnapshotIsTheWindowsPictureAtThatSize)
+{
+    TempFile motion(spreadMotion());
+    const struct {
+        std::string size;
+        int width, height;
+    } cases[] = {{"", 800, 600}, {"--size 320x240 ", 320, 240}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        const fs::path png = directory / "snapshot.png";
+        const RunResult run = vexo("--snapshot " + quoted(png) + " " + c.size + quoted(motion.fsPath()), true);
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "");
+        const Picture picture(png);
+        ASSERT_TRUE(picture.ok());
+        EXPECT_EQ(picture.width(), c.width);
+        EXPECT_EQ(picture.height(), c.height);
+        // The camera looks straight at the root: its sphere covers the centre.
+        EXPECT_EQ(picture.at(c.width / 2, c.height / 2), PALETTE[0]);
+        // The eye is 10 above the floor: the grid fills much of the bottom quarter and is not
+        // seen above the horizon; every pixel is opaque.
+        EXPECT_EQ(picture.at(c.width / 2, c.height / 8), CLEAR);
+        EXPECT_GT(picture.count(FLOOR, c.height * 3 / 4), std::size_t(c.width) * c.height / 200);
+        EXPECT_EQ(picture.count(FLOOR, 0, c.height * 3 / 8), 0u);
+        EXPECT_TRUE(picture.opaque());
+
+        // The control bar, centred at the bottom: a 24-pixel play button and a slider four pixels
+        // a frame wide. Where nothing else is drawn the picture is floor or clear grey.
+        const int button = (c.width - 24 - 4 * 5 - 3) / 2;
+        const int bottom = c.height - 24;
+        EXPECT_LT(picture.countIn({CLEAR, FLOOR}, button, bottom, 24, 24), 24u * 24 / 10);
+        EXPECT_LT(picture.countIn({CLEAR, FLOOR}, button + 27, c.height - 16, 20, 16), 20u * 16 * 6 / 10);  // thumb and track
+        EXPECT_EQ(picture.countIn({CLEAR, FLOOR}, button - 40, bottom, 36, 24), 36u * 24);
+        EXPECT_EQ(picture.countIn({CLEAR, FLOOR}, button + 51, bottom, 36, 24), 36u * 24);
+        // The frame counter, one line of white text at the top left; the key list, six lines 140
+        // pixels from the right edge.
+        const Rgba white{255, 255, 255, 255};
+        EXPECT_GT(picture.countIn({white}, 0, 0, 100, 14), 30u);
+        EXPECT_EQ(picture.countIn({white}, 0, 16, 100, 100), 0u);
+        EXPECT_GT(picture.countIn({white}, c.width - 140, 14 * 5, 140, 14), 30u);
+        EXPECT_EQ(picture.countIn({white}, c.width - 150, 0, 10, 84), 0u);
+    }
+}
+
+TEST_F(Pictures, RenderWritesExactlyTheFramesAskedWithThePosesOfPositions)
+{
+    TempFile motion(spreadMotion());
+    const fs::path frames = directory / "frames";  // made by --render
+    const RunResult run = vexo("--render " + quoted(frames) + " --from 2 --to 4 " + quoted(motion.fsPath()), true);
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("vexo: wrote 3 frames to " + frames.string() + " in "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\r'), std::string::npos) << "no progress bar when stderr is not a terminal";
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(frames)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"frame_000002.png", "frame_000003.png", "frame_000004.png"}));
+
+    // The eye was framed 25 in front of the root at frame 1 and has moved with the root since;
+    // the camera still looks at where the root was at frame 1.
+    const std::vector<std::vector<Vec>> world = positionsOf(motion);
+    ASSERT_EQ(world.size(), 5u);
+    const Vec center = world[0][0];
+    for (int frame = 2; frame <= 4; ++frame) {
+        SCOPED_TRACE(frame);
+        const Picture picture(frames / names[std::size_t(frame) - 2]);
+        ASSERT_TRUE(picture.ok());
+        const Vec root = world[std::size_t(frame) - 1][0];
+        const Vec eye{root.x, root.y, root.z + 25};
+        for (std::size_t joint = 0; joint < 5; ++joint) {
+            const auto at = project(world[std::size_t(frame) - 1][joint], eye, center, 800, 600);
+            const auto [x, y, n] = picture.blob(PALETTE[joint], at, 12);
+            EXPECT_GT(n, 40) << "joint " << joint;
+            EXPECT_NEAR(x, at[0], 1.0) << "joint " << joint;
+            EXPECT_NEAR(y, at[1], 1.0) << "joint " << joint;
+        }
+    }
+}
+
+TEST_F(Pictures, ASnapshotOfAFrameMatchesThatFrameOfARender)
+{
+    TempFile motion(spreadMotion());
+    const fs::path png = directory / "frame3.png";
+    ASSERT_EQ(vexo("--snapshot " + quoted(png) + " --frame 3 --size 200x150 " + quoted(motion.fsPath())).status, 0);
+    ASSERT_EQ(vexo("--render " + quoted(directory) + " --to 3 --size 200x150 " + quoted(motion.fsPath())).status, 0);
+    const Picture stepped(png), played(directory / "frame_000003.png");
+    ASSERT_TRUE(stepped.ok() && played.ok());
+    // Stepping with X and playing leave the camera in the same place; only the play button, at the
+    // bottom, shows the other state.
+    std::size_t differing = 0;
+    for (int y = 0; y < 150 - 24; ++y) {
+        for (int x = 0; x < 200; ++x) differing += stepped.at(x, y) != played.at(x, y);
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(Pictures, NothingIsWrittenForARefusedFileOrAFrameThatDoesNotExist)
+{
+    TempFile motion(spreadMotion());
+    TempFile refused("HIERARCHY\nROOT Hips\n{\nOFFSET 0 0\n");
+    const fs::path png = directory / "none.png", frames = directory / "none";
+    EXPECT_EQ(vexo("--snapshot " + quoted(png) + " " + quoted(refused.fsPath())).status, 1);
+    EXPECT_EQ(vexo("--snapshot " + quoted(png) + " --frame 6 " + quoted(motion.fsPath())).status, 2);
+    EXPECT_EQ(vexo("--render " + quoted(frames) + " " + quoted(refused.fsPath())).status, 1);
+    EXPECT_EQ(vexo("--render " + quoted(frames) + " --from 6 " + quoted(motion.fsPath())).status, 2);
+    EXPECT_FALSE(fs::exists(png));
+    EXPECT_FALSE(fs::exists(frames));
+
+    // A directory that cannot be made or written into, or a file where the directory should be.
+    TempFile notADirectory("x", ".txt");
+    EXPECT_EQ(vexo("--render " + quoted(notADirectory.fsPath()) + " " + quoted(motion.fsPath())).status, 1);
+    EXPECT_EQ(vexo("--render " + quoted(directory / "no" / "parent") + " " + quoted(motion.fsPath())).status, 1);
+    EXPECT_EQ(vexo("--snapshot " + quoted(directory / "no" / "x.png") + " " + quoted(motion.fsPath())).status, 1);
+}
+
+TEST_F(Pictures, OnATerminalRenderShowsItsProgress)
+{
+    if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "no script(1) to give a terminal";
+    TempFile motion(spreadMotion());
+    const std::string command = "env -u DISPLAY " + std::string(VEXO_BINARY) + " --render " + quoted(directory) +
+                                " --size 64x48 " + quoted(motion.fsPath());
+    FILE* pipe = popen(("script -qec \"" + command + "\" /dev/null").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
+    EXPECT_EQ(pclose(pipe), 0) << out;
+    EXPECT_NE(out.find("\r[######"), std::string::npos) << out;
+    EXPECT_NE(out.find("5/5 frames"), std::string::npos) << out;
+    EXPECT_NE(out.find("vexo: wrote 5 frames"), std::string::npos) << out;
+}

@@ -1,0 +1,95 @@
+// vexo --snapshot, drawn without a display, against the real window on a virtual display of 96 dots
+// per inch (the resolution offscreen text is laid out at): the same pixels, at the window's client
+// size, at the first frame and after single steps.
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "GuiSession.h"
+#include "RunVexo.h"
+#include "resources/Image.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Pixels = std::vector<std::uint32_t>;  // 0xRRGGBB, rows top first
+
+const std::filesystem::path SAMPLE = VEXO_SAMPLES_DIR "/walk.bvh";
+
+class SnapshotGui : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!gui.ok() || !gui_detail::installed("xwininfo")) GTEST_SKIP() << "needs Xvfb, xdotool, ImageMagick, xwininfo";
+        picture = std::filesystem::temp_directory_path() / ("vexo_snapshot_gui_" + std::to_string(::getpid()) + ".png");
+    }
+    void TearDown() override { std::filesystem::remove(picture); }
+
+    // The window's client area: its one child window, the OpenGL view under the menu bar.
+    GuiSession::Geometry clientArea(const std::string& window)
+    {
+        const std::string tree = gui.run({"xwininfo", "-children", "-id", window});
+        GuiSession::Geometry area;
+        const size_t child = tree.find("1 child:");
+        const size_t size = tree.find("): ()", child);
+        if (child == std::string::npos || size == std::string::npos) return area;
+        int relativeX = 0, relativeY = 0;
+        std::sscanf(tree.c_str() + size + 5, " %dx%d+%d+%d +%d+%d", &area.width, &area.height, &relativeX, &relativeY,
+                    &area.x, &area.y);
+        return area;
+    }
+
+    // The snapshot's pixels as 0xRRGGBB (empty when it was not written).
+    Pixels snapshot(const GuiSession::Geometry& area, int frame)
+    {
+        const std::string size = std::to_string(area.width) + "x" + std::to_string(area.height);
+        const std::string arguments =
+            "--frame " + std::to_string(frame) + " --size " + size + " --snapshot " + quoted(picture) + " " + quoted(SAMPLE);
+        if (vexo(arguments).status != 0) return {};
+        Image image;
+        if (!image.loadPngFile(picture.u16string().c_str())) return {};
+        Pixels pixels(std::size_t(image.width) * image.height);
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+            const BYTE* p = image.pixels + 4 * i;
+            pixels[i] = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+        }
+        return pixels;
+    }
+
+    static std::size_t differing(const Pixels& a, const Pixels& b)
+    {
+        if (a.size() != b.size()) return std::max(a.size(), b.size());
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+        return n;
+    }
+
+    GuiSession gui{1024, 768, 96};
+    std::filesystem::path picture;
+};
+
+}  // namespace
+
+TEST_F(SnapshotGui, IsTheWindowsClientAreaPixelForPixel)
+{
+    gui.start({VEXO_BINARY, SAMPLE.string()});
+    const std::string window = gui.findWindow("VEXO");
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(500ms);
+    const GuiSession::Geometry area = clientArea(window);
+    ASSERT_GT(area.width * area.height, 0) << "no client area found";
+
+    const Pixels first = gui.capture(area.x, area.y, area.width, area.height);
+    EXPECT_EQ(differing(snapshot(area, 1), first), 0u);
+
+    gui.focus(window);
+    for (int i = 0; i < 5; ++i) {
+        gui.xdotool({"key", "x"});
+        std::this_thread::sleep_for(150ms);  // one step per idle pass: presses in one pass are one step
+    }
+    std::this_thread::sleep_for(300ms);
+    const Pixels stepped = gui.capture(area.x, area.y, area.width, area.height);
+    EXPECT_NE(differing(stepped, first), 0u);
+    EXPECT_EQ(differing(snapshot(area, 6), stepped), 0u) << "five single steps: frame 6";
+}
