@@ -11,21 +11,11 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "FuzzCheck.h"
 #include "motion/BvhReader.h"
 #include "motion/Pose.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                         \
-    do {                                                                              \
-        if (!(condition)) violated(#condition, __LINE__);                            \
-    } while (0)
-
-[[noreturn]] void violated(const char* condition, int line)
-{
-    std::fprintf(stderr, "BvhReaderFuzz.cpp:%d: invariant broken: %s\n", line, condition);
-    std::abort();
-}
 
 // The input as a file with a name. It lives in memory (memfd) and is reopened by its /proc name for
 // every run, so the reader opens it exactly as a file on disk and a killed run leaves nothing behind.

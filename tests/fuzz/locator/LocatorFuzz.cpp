@@ -13,21 +13,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "resources/Locator.h"
 #include "resources/WideString.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                         \
-    do {                                                                              \
-        if (!(condition)) violated(#condition, __LINE__);                            \
-    } while (0)
-
-[[noreturn]] void violated(const char* condition, int line)
-{
-    std::fprintf(stderr, "LocatorFuzz.cpp:%d: invariant broken: %s\n", line, condition);
-    std::abort();
-}
 
 class Input {
 public:

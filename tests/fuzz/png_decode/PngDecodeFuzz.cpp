@@ -12,21 +12,11 @@
 #include <cstring>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "resources/Image.h"
 #include "resources/ScratchArena.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                         \
-    do {                                                                              \
-        if (!(condition)) violated(#condition, __LINE__);                            \
-    } while (0)
-
-[[noreturn]] void violated(const char* condition, int line)
-{
-    std::fprintf(stderr, "PngDecodeFuzz.cpp:%d: invariant broken: %s\n", line, condition);
-    std::abort();
-}
 
 std::uint32_t bigEndian(const unsigned char* p)
 {

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "platform/Drop.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
@@ -24,17 +25,6 @@
 #include "widgets/Slider.h"
 
 namespace {
-
-#define FUZZ_CHECK(condition)                                                         \
-    do {                                                                              \
-        if (!(condition)) violated(#condition, __LINE__);                            \
-    } while (0)
-
-[[noreturn]] void violated(const char* condition, int line)
-{
-    std::fprintf(stderr, "WidgetRoutingFuzz.cpp:%d: invariant broken: %s\n", line, condition);
-    std::abort();
-}
 
 constexpr int WIDTH = 320;
 constexpr int HEIGHT = 240;
