@@ -1,8 +1,6 @@
 #pragma once
 
-// A Viewer on an offscreen window, created and destroyed the way the program does it (the shell's
-// window class and createMainWindow, so WM_CREATE sets up GL and WM_SIZE the viewport), and what
-// it shows, taken as a record that can be compared.
+// A Viewer on an offscreen window and what it shows, taken as a record that can be compared.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "OffscreenViewer.h"
 #include "platform/Drop.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
@@ -21,35 +20,8 @@
 #include "widgets/MouseRouting.h"
 #include "widgets/Slider.h"
 
-class OffscreenViewer : public ::testing::Test {
+class OffscreenViewer : public OffscreenViewerTest<320, 240> {
 protected:
-    static constexpr int WIDTH = 320;
-    static constexpr int HEIGHT = 240;
-
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(VexoUseOffscreenWindows(WIDTH, HEIGHT));
-        ASSERT_TRUE(registerWindowClass(MAIN_WINDOW_CLASS, nullptr));
-    }
-    static void TearDownTestSuite()
-    {
-        unregisterWindowClass(MAIN_WINDOW_CLASS);
-        guiShutdown();
-    }
-
-    void SetUp() override
-    {
-        guiStartup(&viewer);  // as the program does: skins from its own module, the viewer captures
-        ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr)));
-    }
-
-    void TearDown() override
-    {
-        if (viewer.hwnd != nullptr) DestroyWindow(viewer.hwnd);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}  // the WM_QUIT that WM_DESTROY posts
-    }
-
     // Drops one file on the window, as the desktop does.
     void drop(const std::string& path)
     {
@@ -68,7 +40,6 @@ protected:
         return hash;
     }
 
-    Viewer viewer;
 };
 
 // Everything a refused file must leave as it was: the motion and its pose, the frame, the camera,

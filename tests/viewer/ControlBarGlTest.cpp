@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Motions.h"
+#include "OffscreenViewer.h"
 #include "TempFile.h"
 #include "overlay/FontCache.h"
 #include "resources/Image.h"
@@ -50,37 +51,12 @@ struct Frame {
     }
 };
 
-class ControlBarGl : public ::testing::Test {
+class ControlBarGl : public OffscreenViewerTest<WIDTH, HEIGHT> {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(VexoUseOffscreenWindows(WIDTH, HEIGHT));
-        ASSERT_TRUE(registerWindowClass(MAIN_WINDOW_CLASS, nullptr));
-    }
-    static void TearDownTestSuite()
-    {
-        unregisterWindowClass(MAIN_WINDOW_CLASS);
-        guiShutdown();
-    }
-
     void SetUp() override
     {
-        guiStartup(&viewer);  // as the program does: skins from its own module, the viewer captures
-        ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr)));
+        OffscreenViewerTest::SetUp();
         viewer.showFloor = false;  // the bar and the text lie over the plain clear colour
-    }
-
-    void TearDown() override
-    {
-        if (viewer.hwnd != nullptr) DestroyWindow(viewer.hwnd);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}  // the WM_QUIT that WM_DESTROY posts
-    }
-
-    void load(const std::string& bvh)
-    {
-        TempFile file(bvh);
-        ASSERT_TRUE(viewer.loadFile(file.path()));
     }
 
     void resize(int width, int height)
@@ -167,8 +143,6 @@ protected:
         }
         return true;
     }
-
-    Viewer viewer;
 };
 
 struct Rect {

@@ -12,6 +12,7 @@
 
 #include "AllocationCounter.h"
 #include "Motions.h"
+#include "OffscreenViewer.h"
 #include "TempFile.h"
 #include "shell/Application.h"
 #include "shell/StartupFile.h"
@@ -33,38 +34,8 @@ constexpr Rgb PALETTE[12] = {{128, 0, 0},   {255, 0, 0},   {0, 128, 0},   {0, 25
 constexpr Rgb CLEAR = {153, 153, 153};
 constexpr Rgb FLOOR = {64, 64, 64};
 
-class ViewerGl : public ::testing::Test {
+class ViewerGl : public OffscreenViewerTest<WIDTH, HEIGHT> {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_TRUE(VexoUseOffscreenWindows(WIDTH, HEIGHT));
-        ASSERT_TRUE(registerWindowClass(MAIN_WINDOW_CLASS, nullptr));
-    }
-    static void TearDownTestSuite()
-    {
-        unregisterWindowClass(MAIN_WINDOW_CLASS);
-        guiShutdown();
-    }
-
-    void SetUp() override
-    {
-        guiStartup(&viewer);  // as the program does, so the control bar has its skins
-        ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr)));
-    }
-
-    void TearDown() override
-    {
-        DestroyWindow(viewer.hwnd);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}  // the WM_QUIT that WM_DESTROY posts
-    }
-
-    void load(const std::string& bvh)
-    {
-        TempFile file(bvh);
-        ASSERT_TRUE(viewer.loadFile(file.path()));
-    }
-
     // The frame render presented, bottom row first, RGB.
     std::vector<Rgb> frame() { return renderedBy(viewer); }
 
@@ -116,8 +87,6 @@ protected:
         for (const Rgb& p : pixels) n += p == colour;
         return n;
     }
-
-    Viewer viewer;
 };
 
 }  // namespace
