@@ -20,7 +20,13 @@
 namespace {
 
 constexpr long XDND_VERSION = 5;
-constexpr auto TIMEOUT = std::chrono::seconds(5);
+// How long the target window may take to answer: 5 seconds, or VEXO_XTOOL_SECONDS (a program under
+// valgrind answers far more slowly).
+std::chrono::seconds answerTimeout()
+{
+    const char* seconds = std::getenv("VEXO_XTOOL_SECONDS");
+    return std::chrono::seconds(seconds != nullptr && std::atoi(seconds) > 0 ? std::atoi(seconds) : 5);
+}
 
 Display* display = nullptr;
 
@@ -61,7 +67,7 @@ void sendClientMessage(Window target, Atom type, const long data[5])
 // The next event for the source window, or false after the timeout.
 bool nextEvent(XEvent* event)
 {
-    const auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+    const auto deadline = std::chrono::steady_clock::now() + answerTimeout();
     while (std::chrono::steady_clock::now() < deadline) {
         if (XPending(display) > 0) {
             XNextEvent(display, event);
