@@ -148,6 +148,12 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
     return line;
 }
 
+int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last)
+{
+    std::fprintf(stderr, "vexo: %s %d is beyond the last frame (%d)\n", option, frame, last);
+    return 2;
+}
+
 int runCommand(const CommandLine& line)
 {
     if (!line.error.empty()) {

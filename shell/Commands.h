@@ -7,6 +7,9 @@
 #include "platform/win32.h"
 #include "shell/CommandLine.h"
 
+// The usage error for a frame the motion does not have: its line on stderr, and 2.
+int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);
+
 // `vexo --check FILE...`: one line per file on stdout; 0 when all were accepted, 1 when any was
 // refused.
 int runCheck(const std::vector<LPCWSTR>& files);

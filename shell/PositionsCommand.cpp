@@ -105,10 +105,7 @@ int runPositions(LPCWSTR file, std::int32_t frame)
         return 1;
     }
     Skeleton& skeleton = motion.skeleton();
-    if (frame > skeleton.frameCount) {
-        std::fprintf(stderr, "vexo: --frame %d is beyond the last frame (%d)\n", frame, skeleton.frameCount);
-        return 2;
-    }
+    if (frame > skeleton.frameCount) return frameBeyondLast("--frame", frame, skeleton.frameCount);
     CsvWriter out;
     out.text("frame,joint,name,x,y,z\n");
     if (frame > 0) {

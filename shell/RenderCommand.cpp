@@ -61,12 +61,6 @@ std::u16string framePath(LPCWSTR directory, std::int32_t frame)
     return path;
 }
 
-int usageError(const char* option, std::int32_t frame, std::int32_t last)
-{
-    std::fprintf(stderr, "vexo: %s %d is beyond the last frame (%d)\n", option, frame, last);
-    return 2;
-}
-
 }  // namespace
 
 int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
@@ -79,8 +73,8 @@ int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<
     }
     const std::int32_t last = offscreen.lastFrame();
     const std::int32_t until = to.value_or(last);
-    if (from > last) return usageError("--from", from, last);
-    if (until > last) return usageError("--to", until, last);
+    if (from > last) return frameBeyondLast("--from", from, last);
+    if (until > last) return frameBeyondLast("--to", until, last);
     const std::string directoryName = toUtf8(directory);
     if (!ensureDirectory(directory)) {
         std::fprintf(stderr, "vexo: cannot write into the directory %s\n", directoryName.c_str());

@@ -10,10 +10,7 @@ int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::S
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }
-    if (frame > offscreen.lastFrame()) {
-        std::fprintf(stderr, "vexo: --frame %d is beyond the last frame (%d)\n", frame, offscreen.lastFrame());
-        return 2;
-    }
+    if (frame > offscreen.lastFrame()) return frameBeyondLast("--frame", frame, offscreen.lastFrame());
     offscreen.stepTo(frame);
     Image picture;
     if (!offscreen.draw(picture)) {
