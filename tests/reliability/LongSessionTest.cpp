@@ -115,7 +115,7 @@ std::vector<std::string> malformedFiles()
     return files;
 }
 
-using LongSession = OffscreenViewer;
+using LongSession = ViewerSession;
 
 }  // namespace
 

@@ -159,7 +159,7 @@ TEST(MalformedCorpus, EveryRefusalOfTheReaderHasARow)
     }
 }
 
-using ViewerOnMalformedFiles = OffscreenViewer;
+using ViewerOnMalformedFiles = ViewerSession;
 
 TEST_F(ViewerOnMalformedFiles, ADroppedRefusedFileChangesNothingShown)
 {

@@ -20,7 +20,7 @@
 #include "widgets/MouseRouting.h"
 #include "widgets/Slider.h"
 
-class OffscreenViewer : public OffscreenViewerTest<320, 240> {
+class ViewerSession : public OffscreenViewerTest<320, 240> {
 protected:
     // Drops one file on the window, as the desktop does.
     void drop(const std::string& path)
