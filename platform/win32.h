@@ -1,12 +1,30 @@
 #pragma once
 
-// The one door to the windowing, GDI, shell and kernel calls the application makes. On Windows this
-// would be <windows.h>; here it declares exactly the subset the application uses, with the real
-// names, types, values and the behaviour the application relies on, realised in platform/*.cpp.
+// The one door to the windowing, GDI, shell and kernel calls the application makes. On Windows it is
+// the SDK itself; on Linux it declares exactly the subset the application uses, with the real names,
+// types, values and the behaviour the application relies on, realised in platform/linux/.
 
-#include "platform/win32/Types.h"
-#include "platform/win32/Kernel.h"
-#include "platform/win32/User.h"
-#include "platform/win32/Gdi.h"
-#include "platform/win32/Shell.h"
-#include "platform/win32/Vexo.h"
+#ifdef _WIN32
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <windowsx.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <commdlg.h>
+#include <mmsystem.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#else
+#include "platform/linux/win32/Types.h"
+#include "platform/linux/win32/Kernel.h"
+#include "platform/linux/win32/User.h"
+#include "platform/linux/win32/Gdi.h"
+#include "platform/linux/win32/Shell.h"
+#endif
+
+#include "platform/Extensions.h"

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "TempFile.h"
-#include "platform/Drop.h"
+#include "platform/linux/Drop.h"
 #include "platform/win32.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <tuple>
 
-#include "platform/FontFace.h"
+#include "platform/linux/FontFace.h"
 
 namespace {
 

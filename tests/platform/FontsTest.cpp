@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "OffscreenGl.h"
-#include "platform/FontFace.h"
+#include "platform/linux/FontFace.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/DialogTemplate.h"
-#include "platform/Icon.h"
+#include "platform/linux/DialogTemplate.h"
+#include "platform/linux/Icon.h"
 #include "platform/win32.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "OffscreenViewer.h"
-#include "platform/Drop.h"
+#include "platform/linux/Drop.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
 #include "widgets/Button.h"

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "Motions.h"
-#include "platform/Drop.h"
+#include "platform/linux/Drop.h"
 #include "TempFile.h"
 #include "viewer/CommandIds.h"
 #include "viewer/Viewer.h"

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "platform/Drop.h"
+#include "platform/linux/Drop.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
 #include "widgets/Button.h"

@@ -1,0 +1,15 @@
+#pragma once
+
+// Extensions of the platform API with no Windows counterpart: running without a display. Each
+// platform realises them in its own folder; included through platform/win32.h.
+
+// Whether windows can be shown: an X display can be opened. The connection stays open for the
+// windows to use.
+BOOL VexoDisplayAvailable();
+
+// From now on, windows are created offscreen: no display is needed, each window draws into an
+// offscreen OpenGL surface of its client size (CW_USEDEFAULT gives defaultWidth x defaultHeight;
+// SetWindowPos resizes it and sends WM_SIZE), ShowWindow shows nothing and no input arrives.
+// glReadPixels reads the last frame drawn, also after SwapBuffers. Fonts use 96 dots per inch.
+// FALSE when no offscreen OpenGL (EGL on Mesa) is available.
+BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);

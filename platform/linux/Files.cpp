@@ -1,0 +1,175 @@
+// The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
+// handles, attributes, directories and current directory.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/linux/Utf.h"
+#include "platform/win32.h"
+
+namespace {
+
+// A text-mode stream over a file descriptor: every CR that directly precedes LF is dropped.
+struct TextModeFile {
+    int fd;
+    bool pendingCr;  // the last byte handed out so far was a CR held back
+};
+
+ssize_t readTextMode(void* cookie, char* out, size_t size)
+{
+    auto* file = static_cast<TextModeFile*>(cookie);
+    if (size < 2) size = 2;  // callers always ask for more; keeps the logic below simple
+    for (;;) {
+        size_t filled = 0;
+        if (file->pendingCr) out[filled++] = '\r';
+        ssize_t got;
+        do {
+            got = ::read(file->fd, out + filled, size - filled);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) return -1;
+        if (got == 0) {
+            file->pendingCr = false;
+            return static_cast<ssize_t>(filled);  // a held CR at the end of the file stays
+        }
+        const size_t end = filled + static_cast<size_t>(got);
+        size_t kept = 0;
+        for (size_t i = 0; i < end; ++i) {
+            if (out[i] == '\r' && i + 1 < end && out[i + 1] == '\n') continue;
+            out[kept++] = out[i];
+        }
+        // A CR at the very end may pair with an LF of the next read: hold it back.
+        file->pendingCr = kept > 0 && out[kept - 1] == '\r';
+        if (file->pendingCr) --kept;
+        if (kept > 0) return static_cast<ssize_t>(kept);
+    }
+}
+
+int closeTextMode(void* cookie)
+{
+    auto* file = static_cast<TextModeFile*>(cookie);
+    const int result = ::close(file->fd);
+    delete file;
+    return result;
+}
+
+}  // namespace
+
+FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
+{
+    const std::u16string_view modeText(mode);
+    const std::string name = utf16ToUtf8(path);
+    if (modeText == u"wb") return std::fopen(name.c_str(), "wbe");
+    if (modeText.empty() || modeText[0] != u'r' || modeText.find(u'+') != std::u16string_view::npos) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    if (modeText.find(u'b') != std::u16string_view::npos) return std::fopen(name.c_str(), "rb");
+
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    auto* cookie = new TextModeFile{fd, false};
+    FILE* stream = fopencookie(cookie, "r", cookie_io_functions_t{readTextMode, nullptr, nullptr, closeTextMode});
+    if (stream == nullptr) closeTextMode(cookie);
+    return stream;
+}
+
+int _fileno(FILE* stream)
+{
+    return ::fileno(stream);
+}
+
+int _isatty(int descriptor)
+{
+    return ::isatty(descriptor);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Kernel file handles: reading existing files through POSIX descriptors.
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+struct FileHandle {
+    int fd;
+};
+
+}  // namespace
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD, HANDLE)
+{
+    if (path == nullptr || access != GENERIC_READ || creation != OPEN_EXISTING) return INVALID_HANDLE_VALUE;
+    const int fd = ::open(utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    // A directory is not a file here, as on Windows without backup semantics.
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return INVALID_HANDLE_VALUE;
+    }
+    return new FileHandle{fd};
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*)
+{
+    if (read != nullptr) *read = 0;
+    if (file == nullptr || file == INVALID_HANDLE_VALUE || (buffer == nullptr && count > 0)) return FALSE;
+    const int fd = static_cast<FileHandle*>(file)->fd;
+    DWORD total = 0;
+    while (total < count) {
+        const ssize_t got = ::read(fd, static_cast<char*>(buffer) + total, count - total);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return FALSE;
+        if (got == 0) break;
+        total += static_cast<DWORD>(got);
+    }
+    if (read != nullptr) *read = total;
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE object)
+{
+    if (object == nullptr || object == INVALID_HANDLE_VALUE) return FALSE;
+    auto* file = static_cast<FileHandle*>(object);
+    const int result = ::close(file->fd);
+    delete file;
+    return result == 0;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path)
+{
+    struct stat status;
+    if (path == nullptr || ::stat(utf16ToUtf8(path).c_str(), &status) != 0) return INVALID_FILE_ATTRIBUTES;
+    return S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES*)
+{
+    return path != nullptr && ::mkdir(utf16ToUtf8(path).c_str(), 0777) == 0;
+}
+
+BOOL DeleteFileW(LPCWSTR path)
+{
+    if (path == nullptr) return FALSE;
+    const std::string name = utf16ToUtf8(path);
+    struct stat status;
+    // Only files: never a directory, and never a device that a write was aimed at.
+    if (::lstat(name.c_str(), &status) != 0 || !(S_ISREG(status.st_mode) || S_ISLNK(status.st_mode))) return FALSE;
+    return ::unlink(name.c_str()) == 0;
+}
+
+DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)
+{
+    char* bytes = ::getcwd(nullptr, 0);
+    if (bytes == nullptr) return 0;
+    const std::u16string directory = utf8ToUtf16(bytes);
+    std::free(bytes);
+    if (buffer == nullptr || bufferLength <= directory.size()) return static_cast<DWORD>(directory.size() + 1);
+    directory.copy(buffer, directory.size());
+    buffer[directory.size()] = 0;
+    return static_cast<DWORD>(directory.size());
+}

@@ -1,0 +1,85 @@
+// Process entry, command line and module handle.
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/linux/Process.h"
+#include "platform/linux/Utf.h"
+#include "platform/win32.h"
+
+namespace {
+
+std::vector<std::u16string> processArguments;
+std::u16string commandLine;
+
+}  // namespace
+
+void setProcessArguments(int argc, char** argv)
+{
+    processArguments.clear();
+    commandLine.clear();
+    for (int i = 0; i < argc; ++i) {
+        processArguments.push_back(utf8ToUtf16(argv[i]));
+        if (i > 0) commandLine += u' ';
+        commandLine += processArguments.back();
+    }
+}
+
+HMODULE GetModuleHandleW(LPCWSTR moduleName)
+{
+    return moduleName == nullptr ? PROGRAM_MODULE_HANDLE : nullptr;
+}
+
+LPWSTR GetCommandLineW()
+{
+    return commandLine.data();
+}
+
+LPWSTR* CommandLineToArgvW(LPCWSTR, int* argumentCount)
+{
+    // One block: the pointer table, then the zero-terminated arguments.
+    size_t units = 0;
+    for (const auto& argument : processArguments) units += argument.size() + 1;
+    const size_t tableBytes = (processArguments.size() + 1) * sizeof(LPWSTR);
+    auto* block = static_cast<char*>(std::malloc(tableBytes + units * sizeof(WCHAR)));
+    if (block == nullptr) return nullptr;
+    auto* table = reinterpret_cast<LPWSTR*>(block);
+    auto* text = reinterpret_cast<WCHAR*>(block + tableBytes);
+    for (size_t i = 0; i < processArguments.size(); ++i) {
+        table[i] = text;
+        std::memcpy(text, processArguments[i].c_str(), (processArguments[i].size() + 1) * sizeof(WCHAR));
+        text += processArguments[i].size() + 1;
+    }
+    table[processArguments.size()] = nullptr;
+    if (argumentCount != nullptr) *argumentCount = static_cast<int>(processArguments.size());
+    return table;
+}
+
+HLOCAL LocalFree(HLOCAL memory)
+{
+    std::free(memory);
+    return nullptr;
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR text, int length, LPSTR out, int outSize, LPCSTR, BOOL* usedDefaultChar)
+{
+    if (usedDefaultChar != nullptr) *usedDefaultChar = FALSE;
+    const size_t units = length < 0 ? std::char_traits<char16_t>::length(text) + 1 : static_cast<size_t>(length);
+    const std::string bytes = utf16ToUtf8(std::u16string_view(text, units));
+    if (outSize == 0) return static_cast<int>(bytes.size());
+    if (bytes.size() > static_cast<size_t>(outSize)) return 0;
+    std::memcpy(out, bytes.data(), bytes.size());
+    return static_cast<int>(bytes.size());
+}
+
+int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int length, LPWSTR out, int outSize)
+{
+    const size_t bytes = length < 0 ? std::strlen(text) + 1 : static_cast<size_t>(length);
+    const std::u16string units = utf8ToUtf16(std::string_view(text, bytes));
+    if (outSize == 0) return static_cast<int>(units.size());
+    if (units.size() > static_cast<size_t>(outSize)) return 0;
+    std::memcpy(out, units.data(), units.size() * sizeof(WCHAR));
+    return static_cast<int>(units.size());
+}

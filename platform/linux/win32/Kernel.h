@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstdio>
+
+#include "platform/linux/win32/Types.h"
+
+// ---------------------------------------------------------------------------------------------
+// Process entry and module
+// ---------------------------------------------------------------------------------------------
+
+// The application defines wWinMain; the platform's main() calls it with the program's module
+// handle and returns its result as the exit status.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
+
+// The program's own module has the fixed handle value PROGRAM_MODULE_HANDLE, which fits in 32 bits
+// so resource locators can name it; no other module exists. A null name gives that handle.
+inline HMODULE const PROGRAM_MODULE_HANDLE = reinterpret_cast<HMODULE>(std::uintptr_t{0x00400000});
+HMODULE GetModuleHandleW(LPCWSTR moduleName);
+
+// ---------------------------------------------------------------------------------------------
+// Command line and text conversion
+// ---------------------------------------------------------------------------------------------
+
+// The process's arguments as one command line, and split into an array of arguments. On this
+// platform the split is exact: the array holds argv, each argument converted to UTF-16 (bytes that
+// are not UTF-8 map to U+DC80..U+DCFF and convert back unchanged). The array is one block, freed
+// with LocalFree.
+LPWSTR GetCommandLineW();
+LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* argumentCount);
+HLOCAL LocalFree(HLOCAL memory);
+
+// Conversion between UTF-16 and UTF-8 (CP_UTF8 only). A length of -1 converts up to and including
+// the terminating zero. With an output size of 0 the required size is returned.
+constexpr UINT CP_UTF8 = 65001;
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int outSize,
+                        LPCSTR defaultChar, BOOL* usedDefaultChar);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int outSize);
+
+int lstrlenW(LPCWSTR text);
+int lstrcmpW(LPCWSTR a, LPCWSTR b);   // code unit by code unit; <0, 0, >0
+int lstrcmpiW(LPCWSTR a, LPCWSTR b);  // the same, ignoring the case of ASCII and Latin-1 letters
+
+// ---------------------------------------------------------------------------------------------
+// Files
+// ---------------------------------------------------------------------------------------------
+
+// The C runtime's wide open. In text mode ("r", "rt") a CR LF pair reads as LF, as on Windows;
+// "rb" reads the bytes unchanged. A text-mode stream cannot seek (fseek fails), so its size cannot
+// be learnt from it. The one writing mode is "wb": create or truncate, bytes written unchanged.
+FILE* _wfopen(LPCWSTR path, LPCWSTR mode);
+
+// The C runtime's descriptor of a stream, and whether a descriptor is a terminal (nonzero).
+int _fileno(FILE* stream);
+int _isatty(int descriptor);
+
+struct SECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD FILE_SHARE_READ = 0x00000001;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(LONG_PTR{-1});
+
+// Opening for reading an existing file is what is provided; ReadFile reports the bytes read (fewer
+// than asked at the end of the file, 0 at the end).
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security, DWORD creation,
+                   DWORD flags, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED* overlapped);
+BOOL CloseHandle(HANDLE object);
+
+// Attributes of a file or directory: FILE_ATTRIBUTE_DIRECTORY for a directory, FILE_ATTRIBUTE_NORMAL
+// for anything else that exists, INVALID_FILE_ATTRIBUTES when nothing is there (or it cannot be
+// looked at).
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+DWORD GetFileAttributesW(LPCWSTR path);
+
+// Makes one directory (its parent must exist); FALSE when it cannot, also when something of that
+// name exists already. The security attributes are ignored.
+BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
+// Removes a file or a symbolic link (not a directory, not a device); FALSE when it cannot.
+BOOL DeleteFileW(LPCWSTR path);
+
+// The current directory in UTF-16. With a buffer too small (or none) it returns the size needed
+// including the terminator; otherwise the length written, without it. 0 on failure.
+DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
+
+// ---------------------------------------------------------------------------------------------
+// Resources compiled into the program from assets/ (see tools/rc)
+// ---------------------------------------------------------------------------------------------
+
+inline LPCWSTR const RT_ICON = MAKEINTRESOURCEW(3);
+inline LPCWSTR const RT_MENU = MAKEINTRESOURCEW(4);
+inline LPCWSTR const RT_DIALOG = MAKEINTRESOURCEW(5);
+inline LPCWSTR const RT_ACCELERATOR = MAKEINTRESOURCEW(9);
+inline LPCWSTR const RT_RCDATA = MAKEINTRESOURCEW(10);
+inline LPCWSTR const RT_GROUP_ICON = MAKEINTRESOURCEW(14);
+inline LPCWSTR const RT_VERSION = MAKEINTRESOURCEW(16);
+
+// Names match case-insensitively; integer identifiers come through MAKEINTRESOURCEW. Only the
+// program's own module holds resources. The locked bytes stay valid for the life of the process.
+HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL loaded);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+
+// ---------------------------------------------------------------------------------------------
+// Time and locale
+// ---------------------------------------------------------------------------------------------
+
+// Milliseconds of a monotonic clock, wrapping at 2^32.
+DWORD timeGetTime();
+
+// The C runtime's locale-explicit number conversion, used with the classic "C" locale so numbers
+// convert the same whatever locale a library has set for the process.
+using _locale_t = struct VexoLocale*;
+_locale_t _create_locale(int category, const char* localeName);
+double _strtod_l(const char* text, char** end, _locale_t locale);
