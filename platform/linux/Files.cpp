@@ -1,11 +1,14 @@
 // The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
-// handles, attributes, directories and current directory.
+// handles, file mappings, attributes, directories and current directory.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,14 +92,28 @@ int _isatty(int descriptor)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Kernel file handles: reading existing files through POSIX descriptors.
+// Kernel file handles: reading existing files through POSIX descriptors, and mapping them.
 // ---------------------------------------------------------------------------------------------
 
 namespace {
 
-struct FileHandle {
+// What a HANDLE of these calls points to: an open file, or a file mapping (which holds its own
+// descriptor, so that it outlives the file handle as on Windows).
+struct KernelObject {
+    enum Kind { FILE, MAPPING } kind;
     int fd;
+    std::uint64_t size;  // a mapping's size in bytes
 };
+
+KernelObject* kernelObject(HANDLE handle, KernelObject::Kind kind)
+{
+    auto* object = static_cast<KernelObject*>(handle);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE && object->kind == kind ? object : nullptr;
+}
+
+// The size of every view mapped and not yet unmapped, which munmap needs and UnmapViewOfFile is not told.
+std::mutex viewsLock;
+std::map<const void*, size_t> viewSizes;
 
 }  // namespace
 
@@ -111,17 +128,17 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWOR
         ::close(fd);
         return INVALID_HANDLE_VALUE;
     }
-    return new FileHandle{fd};
+    return new KernelObject{KernelObject::FILE, fd, 0};
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*)
 {
     if (read != nullptr) *read = 0;
-    if (file == nullptr || file == INVALID_HANDLE_VALUE || (buffer == nullptr && count > 0)) return FALSE;
-    const int fd = static_cast<FileHandle*>(file)->fd;
+    const KernelObject* object = kernelObject(file, KernelObject::FILE);
+    if (object == nullptr || (buffer == nullptr && count > 0)) return FALSE;
     DWORD total = 0;
     while (total < count) {
-        const ssize_t got = ::read(fd, static_cast<char*>(buffer) + total, count - total);
+        const ssize_t got = ::read(object->fd, static_cast<char*>(buffer) + total, count - total);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return FALSE;
         if (got == 0) break;
@@ -134,10 +151,61 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*
 BOOL CloseHandle(HANDLE object)
 {
     if (object == nullptr || object == INVALID_HANDLE_VALUE) return FALSE;
-    auto* file = static_cast<FileHandle*>(object);
-    const int result = ::close(file->fd);
-    delete file;
+    auto* kernel = static_cast<KernelObject*>(object);
+    const int result = ::close(kernel->fd);
+    delete kernel;
     return result == 0;
+}
+
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
+{
+    const KernelObject* object = kernelObject(file, KernelObject::FILE);
+    struct stat status;
+    if (object == nullptr || size == nullptr || ::fstat(object->fd, &status) != 0 || !S_ISREG(status.st_mode)) return FALSE;
+    size->QuadPart = status.st_size;
+    return TRUE;
+}
+
+HANDLE CreateFileMappingW(HANDLE file, SECURITY_ATTRIBUTES*, DWORD protect, DWORD maximumSizeHigh, DWORD maximumSizeLow,
+                          LPCWSTR name)
+{
+    LARGE_INTEGER size;
+    const KernelObject* object = kernelObject(file, KernelObject::FILE);
+    if (object == nullptr || protect != PAGE_READONLY || maximumSizeHigh != 0 || maximumSizeLow != 0 || name != nullptr ||
+        !GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
+        return nullptr;
+    }
+    const int fd = ::fcntl(object->fd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) return nullptr;
+    return new KernelObject{KernelObject::MAPPING, fd, static_cast<std::uint64_t>(size.QuadPart)};
+}
+
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes)
+{
+    const KernelObject* object = kernelObject(mapping, KernelObject::MAPPING);
+    if (object == nullptr || access != FILE_MAP_READ || offsetHigh != 0 || offsetLow != 0 || bytes > object->size ||
+        object->size > SIZE_MAX) {
+        return nullptr;
+    }
+    const size_t length = bytes == 0 ? static_cast<size_t>(object->size) : bytes;
+    void* view = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, object->fd, 0);
+    if (view == MAP_FAILED) return nullptr;
+    const std::lock_guard<std::mutex> hold(viewsLock);
+    viewSizes[view] = length;
+    return view;
+}
+
+BOOL UnmapViewOfFile(LPCVOID address)
+{
+    size_t length;
+    {
+        const std::lock_guard<std::mutex> hold(viewsLock);
+        const auto view = viewSizes.find(address);
+        if (view == viewSizes.end()) return FALSE;
+        length = view->second;
+        viewSizes.erase(view);
+    }
+    return ::munmap(const_cast<void*>(address), length) == 0;
 }
 
 DWORD GetFileAttributesW(LPCWSTR path)

@@ -1,0 +1,159 @@
+#include "motion/FrameLines.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "motion/BvhNumbers.h"
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// (float)atof of a token that is not a plain number, converted from a NUL-terminated copy.
+bool convertToken(const char* begin, const char* end, float& value)
+{
+    char small[64];
+    const size_t length = static_cast<size_t>(end - begin);
+    char* copy = length < sizeof small ? small : static_cast<char*>(std::malloc(length + 1));
+    if (copy == nullptr) return false;
+    std::memcpy(copy, begin, length);
+    copy[length] = '\0';
+    value = parseFloat(copy, copy + length);
+    if (copy != small) std::free(copy);
+    return true;
+}
+
+// Runs work(0) .. work(count - 1), each on a thread of its own but work(0) on the calling thread,
+// and returns when all are done. Work that no thread could be started for runs on the calling thread.
+template <typename Work>
+void runOnThreads(int count, const Work& work)
+{
+    std::vector<std::thread> threads;
+    int started = 1;
+    try {
+        threads.reserve(static_cast<size_t>(count));
+        for (; started < count; ++started) threads.emplace_back(work, started);
+    } catch (...) {  // the system refused a thread, or memory ran out
+    }
+    work(0);
+    for (int i = started; i < count; ++i) work(i);
+    for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+
+bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
+{
+    const char* p = line.begin;
+    const char* const end = line.end;
+    for (std::int32_t k = 0; k < channels; ++k) {
+        while (p < end && isBlank(*p)) ++p;
+        if (p == end || *p == '\0') break;  // the line's text is used up: the rest stay as they are
+        const char* stop = parseDecimal(p, end, row[k]);
+        if (stop != nullptr && (stop == end || isBlank(*stop) || *stop == '\0')) {
+            p = stop;  // the number is the whole token
+            continue;
+        }
+        const char* tokenEnd = p;
+        while (tokenEnd < end && !isBlank(*tokenEnd) && *tokenEnd != '\0') ++tokenEnd;
+        if (!convertToken(p, tokenEnd, row[k])) return false;
+        p = tokenEnd;
+    }
+    return true;
+}
+
+int usableProcessors()
+{
+    DWORD_PTR process = 0, system = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) && process != 0) {
+        return std::popcount(static_cast<std::uint64_t>(process));
+    }
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+int FrameLines::threadsFor(size_t bytes, int available)
+{
+    const size_t worth = bytes / MIN_SHARE_BYTES;
+    return static_cast<int>(std::clamp<size_t>(std::min<size_t>(worth, size_t(available)), 1, MAX_THREADS));
+}
+
+FrameLines::FrameLines(const char* text, const char* end, std::int32_t frames, int threads)
+    : text(text), textEnd(end), frames(frames), threads(std::clamp(threads, 1, MAX_THREADS))
+{
+    runOnThreads(this->threads, [this](int index) { countShare(index); });
+    // Numbers the shares' lines until `frames` are found or a line is too long; the shares after that
+    // are left out of the conversion.
+    std::int64_t before = 0;
+    bool complete = false;
+    for (int i = 0; i < this->threads; ++i) {
+        Share& share = shares[i];
+        share.firstFrame = complete ? frames : before;
+        if (complete) continue;
+        before += share.lines;
+        tooLong = share.tooLong && before < frames;  // the lines after that one were not counted
+        complete = tooLong || before >= frames;
+    }
+    foundLines = std::min<std::int64_t>(before, frames);
+}
+
+// Shares start at line starts: the first one at or after an even cut of the text.
+const char* FrameLines::shareStart(int index) const
+{
+    if (index == 0) return text;
+    if (index == threads) return textEnd;
+    const char* cut = text + static_cast<size_t>(textEnd - text) / size_t(threads) * size_t(index);
+    if (cut[-1] == '\n') return cut;
+    const auto* lf = static_cast<const char*>(std::memchr(cut, '\n', static_cast<size_t>(textEnd - cut)));
+    return lf != nullptr ? lf + 1 : textEnd;
+}
+
+void FrameLines::countShare(int index)
+{
+    Share& share = shares[index];
+    share.begin = shareStart(index);
+    share.end = shareStart(index + 1);
+    for (const char* p = share.begin; p < share.end && share.lines < frames;) {
+        // The whole text is given, so a line is always found whole, also past the share's end.
+        TextLine line;
+        if (LineReader::lineAt(p, textEnd, true, line, p) == LineReader::Found::TOO_LONG) {
+            share.tooLong = true;
+            return;
+        }
+        ++share.lines;
+        share.last = line;
+    }
+}
+
+TextLine FrameLines::lastLine() const
+{
+    for (int i = threads - 1; i >= 0; --i) {
+        if (shares[i].lines > 0) return shares[i].last;
+    }
+    return {};
+}
+
+bool FrameLines::convert(float* values, std::int32_t channels)
+{
+    runOnThreads(threads, [&](int index) { convertShare(shares[index], values, channels); });
+    return std::none_of(shares.begin(), shares.begin() + threads, [](const Share& share) { return share.failed; });
+}
+
+void FrameLines::convertShare(Share& share, float* values, std::int32_t channels)
+{
+    const char* p = share.begin;
+    for (std::int64_t f = share.firstFrame; f < frames && p < share.end; ++f) {
+        TextLine line;
+        LineReader::lineAt(p, textEnd, true, line, p);
+        if (!parseFrameLine(line, values + f * channels, channels)) {
+            share.failed = true;
+            return;
+        }
+    }
+}
