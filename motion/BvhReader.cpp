@@ -54,10 +54,12 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
     bool ok;
     {
         const FileView view(file, fileSize);
-        LineReader reader = view.mapped() ? LineReader(view.data(), view.size()) : LineReader(file);
+        LineReader reader = view.mapped() ? LineReader(view) : LineReader(file);
         lines = &reader;
+        fileView = view.mapped() ? &view : nullptr;
         ok = readFile(skeleton);
         lines = nullptr;
+        fileView = nullptr;
     }
     CloseHandle(file);
     if (!ok) {
@@ -208,7 +210,7 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         reason = "frame count too large: the values would take 4 GiB or more";
         return false;
     }
-    if (const char *text, *end; frames > 0 && lines->unreadInMemory(text, end)) {
+    if (const char *text, *end; frames > 0 && fileView != nullptr && lines->unreadInMemory(text, end)) {
         const int threads = FrameLines::threadsFor(static_cast<size_t>(end - text),
                                                    threadLimit > 0 ? threadLimit : usableProcessors());
         if (threads > 1) return readFramesOnThreads(skeleton, frames, frameTime, threads);
@@ -236,7 +238,7 @@ bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, flo
 {
     const char *text, *end;
     lines->unreadInMemory(text, end);
-    FrameLines frameLines(text, end, frames, threads);
+    FrameLines frameLines(*fileView, text, end, frames, threads);
     const std::int64_t found = frameLines.found();
     if (found < frames) {
         lineNumber += static_cast<int>(found);

@@ -54,7 +54,8 @@ private:
     bool failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong);
 
     LineReader* lines = nullptr;
-    std::uint64_t fileSize = 0;  // 0 when unknown
+    const FileView* fileView = nullptr;  // the file mapped, or null when it is read as a stream
+    std::uint64_t fileSize = 0;          // 0 when unknown
     char* lineCopy = nullptr;    // the line being examined, NUL-terminated and writable
     size_t lineCopyCapacity = 0;
     bool copyFailed = false;

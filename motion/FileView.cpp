@@ -15,3 +15,9 @@ FileView::~FileView()
 {
     if (view != nullptr) UnmapViewOfFile(view);
 }
+
+void FileView::release(const char* begin, const char* end) const
+{
+    // Memory that was never locked leaves the working set; the result says only that it was not locked.
+    VirtualUnlock(const_cast<char*>(begin), static_cast<SIZE_T>(end - begin));
+}

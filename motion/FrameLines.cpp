@@ -84,8 +84,8 @@ int FrameLines::threadsFor(size_t bytes, int available)
     return static_cast<int>(std::clamp<size_t>(std::min<size_t>(worth, size_t(available)), 1, MAX_THREADS));
 }
 
-FrameLines::FrameLines(const char* text, const char* end, std::int32_t frames, int threads)
-    : text(text), textEnd(end), frames(frames), threads(std::clamp(threads, 1, MAX_THREADS))
+FrameLines::FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads)
+    : view(view), text(text), textEnd(end), frames(frames), threads(std::clamp(threads, 1, MAX_THREADS))
 {
     runOnThreads(this->threads, [this](int index) { countShare(index); });
     // Numbers the shares' lines until `frames` are found or a line is too long; the shares after that
@@ -119,7 +119,8 @@ void FrameLines::countShare(int index)
     Share& share = shares[index];
     share.begin = shareStart(index);
     share.end = shareStart(index + 1);
-    for (const char* p = share.begin; p < share.end && share.lines < frames;) {
+    PassedPages passedPages(&view, share.begin);
+    for (const char* p = share.begin; p < share.end && share.lines < frames; passedPages.passed(p)) {
         // The whole text is given, so a line is always found whole, also past the share's end.
         TextLine line;
         if (LineReader::lineAt(p, textEnd, true, line, p) == LineReader::Found::TOO_LONG) {
@@ -148,7 +149,8 @@ bool FrameLines::convert(float* values, std::int32_t channels)
 void FrameLines::convertShare(Share& share, float* values, std::int32_t channels)
 {
     const char* p = share.begin;
-    for (std::int64_t f = share.firstFrame; f < frames && p < share.end; ++f) {
+    PassedPages passedPages(&view, share.begin);
+    for (std::int64_t f = share.firstFrame; f < frames && p < share.end; ++f, passedPages.passed(p)) {
         TextLine line;
         LineReader::lineAt(p, textEnd, true, line, p);
         if (!parseFrameLine(line, values + f * channels, channels)) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "motion/FileView.h"
 #include "motion/LineReader.h"
 
 // Converts the values of one frame line into row[0..channels): its tokens, separated by spaces and
@@ -31,8 +32,9 @@ public:
     static int threadsFor(size_t bytes, int available);
 
     // Counts the lines of [text, end), the first frame line and everything after it, on `threads`
-    // threads, taking at most `frames` lines.
-    FrameLines(const char* text, const char* end, std::int32_t frames, int threads);
+    // threads, taking at most `frames` lines. The text lies in the view, whose pages are released
+    // behind each thread as it reads.
+    FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads);
 
     // The frame lines found, at most `frames`, up to the first line longer than
     // LineReader::MAX_LINE_LENGTH, and whether there was such a line (it is then the next one).
@@ -60,6 +62,7 @@ private:
     void convertShare(Share& share, float* values, std::int32_t channels);
     const char* shareStart(int index) const;
 
+    const FileView& view;
     const char* text;
     const char* textEnd;
     std::int32_t frames;

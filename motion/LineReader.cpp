@@ -4,9 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-LineReader::LineReader(const char* data, size_t size) : text(data), end(size), atEnd(true) {}
+LineReader::LineReader(const FileView& view)
+    : text(view.data()), end(view.size()), atEnd(true), passedPages(&view, view.data())
+{
+}
 
-LineReader::LineReader(HANDLE file) : file(file), text(nullptr) {}
+LineReader::LineReader(HANDLE file) : file(file), text(nullptr), passedPages(nullptr, nullptr) {}
 
 LineReader::~LineReader()
 {
@@ -44,6 +47,7 @@ bool LineReader::next(TextLine& line)
             consumedBytes += next - begin;
             begin = next;
             last = line;
+            passedPages.passed(line.begin);
             return true;
         }
         tooLong = found == Found::TOO_LONG;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "motion/FileView.h"
 #include "platform/win32.h"
 
 // One physical line as a view into the input: [begin, end) is its text without its line end (LF,
@@ -18,12 +19,14 @@ struct TextLine {
     bool holdsCr() const;
 };
 
-// Whole physical lines of an input, however it arrives, without copying them: either an input held
-// whole in memory (a mapped file), or a file read piece by piece into a buffer that grows to hold
-// the longest line (pipes, devices, anything that cannot be mapped).
+// Whole physical lines of an input, however it arrives, without copying them: either a file mapped
+// whole, or a file read piece by piece into a buffer that grows to hold the longest line (pipes,
+// devices, anything that cannot be mapped).
 class LineReader {
 public:
-    LineReader(const char* data, size_t size);
+    // The lines of a mapped file, whose pages are released once read.
+    explicit LineReader(const FileView& view);
+    // The lines of a file read in pieces with ReadFile.
     explicit LineReader(HANDLE file);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -42,8 +45,8 @@ public:
 
     // Bytes of the input taken up by the lines handed out so far.
     std::uint64_t consumed() const { return consumedBytes; }
-    // The input not read yet, when all of it is in memory: [begin, end). False for a file read in
-    // pieces.
+    // The input not read yet, when all of it is in memory (mapped): [begin, end). False for a file
+    // read in pieces.
     bool unreadInMemory(const char*& begin, const char*& end) const;
 
     // Longer lines are refused. No BVH file comes near it (a frame line of a thousand joints is about
@@ -61,8 +64,8 @@ public:
 private:
     bool refill();
 
-    HANDLE file = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE when the input is in memory
-    const char* text;                    // the input in memory, or the buffer the file is read into
+    HANDLE file = INVALID_HANDLE_VALUE;  // INVALID_HANDLE_VALUE when the file is mapped
+    const char* text;                    // the mapped file, or the buffer the file is read into
     char* buffer = nullptr;              // that buffer, owned
     size_t capacity = 0;
     size_t begin = 0;  // unread data is [begin, end) of text
@@ -72,4 +75,5 @@ private:
     bool tooLong = false;
     TextLine last;
     std::uint64_t consumedBytes = 0;
+    PassedPages passedPages;
 };

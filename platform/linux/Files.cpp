@@ -195,6 +195,24 @@ LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offse
     return view;
 }
 
+BOOL VirtualUnlock(LPVOID address, SIZE_T size)
+{
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(address) / pageSize * pageSize;
+    const auto end = (reinterpret_cast<std::uintptr_t>(address) + size + pageSize - 1) / pageSize * pageSize;
+    const std::lock_guard<std::mutex> hold(viewsLock);
+    // Dropping the pages of a shared file mapping loses nothing: they are the file's, read back when touched.
+    auto view = viewSizes.upper_bound(reinterpret_cast<const void*>(begin));
+    if (size > 0 && view != viewSizes.begin()) {
+        --view;
+        const auto viewBegin = reinterpret_cast<std::uintptr_t>(view->first);
+        if (end <= viewBegin + (view->second + pageSize - 1) / pageSize * pageSize) {
+            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+        }
+    }
+    return FALSE;  // nothing was locked
+}
+
 BOOL UnmapViewOfFile(LPCVOID address)
 {
     size_t length;

@@ -1,8 +1,9 @@
-// LineReader, over a file read in pieces or over bytes in memory, must hand out exactly the lines a
-// text-mode stream gives, and refuse a line longer than its limit wherever the input comes from.
+// LineReader, over a file read in pieces or mapped, must hand out exactly the lines a text-mode
+// stream gives, and refuse a line longer than its limit either way.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,21 +23,25 @@ std::vector<std::string> linesOf(LineReader& reader)
     return lines;
 }
 
-std::vector<std::string> fileLines(const TempFile& file)
+HANDLE openFile(const TempFile& file)
 {
     const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(handle, INVALID_HANDLE_VALUE);
-    LineReader reader(handle);
+    return handle;
+}
+
+// The file read in pieces, or mapped.
+std::vector<std::string> fileLines(const TempFile& file, bool mapped)
+{
+    const HANDLE handle = openFile(file);
+    const std::uintmax_t size = std::filesystem::file_size(file.fsPath());
+    const FileView view(handle, size);
+    EXPECT_EQ(view.mapped(), size > 0) << "only an empty file cannot be mapped";
+    LineReader reader = mapped ? LineReader(view) : LineReader(handle);
     std::vector<std::string> lines = linesOf(reader);
     CloseHandle(handle);
     return lines;
-}
-
-std::vector<std::string> memoryLines(const std::string& bytes)
-{
-    LineReader reader(bytes.data(), bytes.size());
-    return linesOf(reader);
 }
 
 // The lines of the text a text-mode stream gives for the file: each up to and including its LF.
@@ -62,8 +67,8 @@ void expectTextModeLines(const std::string& bytes, const std::string& what)
 {
     const TempFile file(bytes);
     const std::vector<std::string> expected = textModeLines(file);
-    EXPECT_EQ(fileLines(file), expected) << what;
-    EXPECT_EQ(memoryLines(bytes), expected) << what;
+    EXPECT_EQ(fileLines(file, false), expected) << what;
+    EXPECT_EQ(fileLines(file, true), expected) << what;
 }
 
 }  // namespace
@@ -108,11 +113,11 @@ TEST(LineReader, ALineLongerThanTheLimitIsRefused)
             const bool fits = length == LineReader::MAX_LINE_LENGTH;
             const std::string bytes = "a\n" + std::string(length, 'x') + lineEnd + (lineEnd.empty() ? "" : "b\n");
             const TempFile file(bytes);
-            const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = openFile(file);
+            const FileView view(handle, bytes.size());
             LineReader fromFile(handle);
-            LineReader fromMemory(bytes.data(), bytes.size());
-            for (LineReader* reader : {&fromFile, &fromMemory}) {
+            LineReader mapped(view);
+            for (LineReader* reader : {&fromFile, &mapped}) {
                 SCOPED_TRACE(testing::Message() << length << " characters, line end " << testing::PrintToString(lineEnd));
                 TextLine line;
                 ASSERT_TRUE(reader->next(line));

@@ -94,6 +94,12 @@ HANDLE CreateFileMappingW(HANDLE file, SECURITY_ATTRIBUTES* security, DWORD prot
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
 BOOL UnmapViewOfFile(LPCVOID address);
 
+// On memory that was never locked, VirtualUnlock removes the pages holding [address, address + size)
+// from the process's working set and returns FALSE (Windows then sets ERROR_NOT_LOCKED). Here that is
+// done for pages of file views, which stay in the system's file cache and are read back from it when
+// touched again; other memory stays as it is.
+BOOL VirtualUnlock(LPVOID address, SIZE_T size);
+
 // Attributes of a file or directory: FILE_ATTRIBUTE_DIRECTORY for a directory, FILE_ATTRIBUTE_NORMAL
 // for anything else that exists, INVALID_FILE_ATTRIBUTES when nothing is there (or it cannot be
 // looked at).
