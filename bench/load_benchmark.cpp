@@ -445,6 +445,7 @@ int compareLoads(const fs::path& path)
 
 struct ProcessRun {
     double wall = 0;
+    double cpu = 0;  // user and system time of all its threads
     long peakKiB = 0;
 };
 
@@ -482,7 +483,8 @@ std::optional<ProcessRun> runProcess(const std::vector<std::string>& command, bo
         std::printf("%s exited with status %d\n", command[0].c_str(), WIFEXITED(status) ? WEXITSTATUS(status) : -1);
         return std::nullopt;
     }
-    return ProcessRun{wall, usage.ru_maxrss};
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return ProcessRun{wall, seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
 }
 
 // The value array's size in MiB from the summary line of `vexo --check`, or 0.
@@ -500,12 +502,17 @@ double valueArrayMiB(const std::string& vexo, const fs::path& file)
     return double(std::atol(channels + 10)) * double(std::atol(frames + 8)) * sizeof(float) / 1048576.0;
 }
 
+double medianOf(const Variant& v, double ProcessRun::*field)
+{
+    std::vector<double> values;
+    for (const ProcessRun& r : v.runs) values.push_back(r.*field);
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 double medianWall(const Variant& v)
 {
-    std::vector<double> walls;
-    for (const ProcessRun& r : v.runs) walls.push_back(r.wall);
-    std::sort(walls.begin(), walls.end());
-    return walls[walls.size() / 2];
+    return medianOf(v, &ProcessRun::wall);
 }
 
 std::string loadAverage()
@@ -549,7 +556,7 @@ int compareProcesses(const fs::path& file, const std::string& against, int round
         }
     }
     std::printf("load average after: %s\n", loadAverage().c_str());
-    std::printf("  %-28s %9s %9s %9s %12s\n", "", "median s", "min s", "max s", "peak MiB");
+    std::printf("  %-28s %9s %9s %9s %12s %12s\n", "", "median s", "min s", "max s", "median CPU s", "peak MiB");
     for (const Variant& v : variants) {
         double low = v.runs[0].wall, high = low;
         long peak = 0;
@@ -558,7 +565,8 @@ int compareProcesses(const fs::path& file, const std::string& against, int round
             high = std::max(high, r.wall);
             peak = std::max(peak, r.peakKiB);
         }
-        std::printf("  %-28s %9.3f %9.3f %9.3f %12.1f\n", v.name.c_str(), medianWall(v), low, high, peak / 1024.0);
+        std::printf("  %-28s %9.3f %9.3f %9.3f %12.3f %12.1f\n", v.name.c_str(), medianWall(v), low, high,
+                    medianOf(v, &ProcessRun::cpu), peak / 1024.0);
     }
     const double all = medianWall(variants[0]), one = medianWall(variants[1]), baseline = medianWall(variants.back());
     long peak = 0;
