@@ -1,17 +1,15 @@
 // The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
-// handles, file mappings, attributes, directories and current directory.
+// handles, attributes, directories and current directory.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <fcntl.h>
-#include <map>
-#include <mutex>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/KernelObject.h"
 #include "platform/linux/Utf.h"
 #include "platform/win32.h"
 
@@ -92,30 +90,8 @@ int _isatty(int descriptor)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Kernel file handles: reading existing files through POSIX descriptors, and mapping them.
+// Kernel file handles: reading existing files through POSIX descriptors (mapping them: FileViews.cpp).
 // ---------------------------------------------------------------------------------------------
-
-namespace {
-
-// What a HANDLE of these calls points to: an open file, or a file mapping (which holds its own
-// descriptor, so that it outlives the file handle as on Windows).
-struct KernelObject {
-    enum Kind { FILE, MAPPING } kind;
-    int fd;
-    std::uint64_t size;  // a mapping's size in bytes
-};
-
-KernelObject* kernelObject(HANDLE handle, KernelObject::Kind kind)
-{
-    auto* object = static_cast<KernelObject*>(handle);
-    return handle != nullptr && handle != INVALID_HANDLE_VALUE && object->kind == kind ? object : nullptr;
-}
-
-// The size of every view mapped and not yet unmapped, which munmap needs and UnmapViewOfFile is not told.
-std::mutex viewsLock;
-std::map<const void*, size_t> viewSizes;
-
-}  // namespace
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD, HANDLE)
 {
@@ -164,66 +140,6 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
     if (object == nullptr || size == nullptr || ::fstat(object->fd, &status) != 0 || !S_ISREG(status.st_mode)) return FALSE;
     size->QuadPart = status.st_size;
     return TRUE;
-}
-
-HANDLE CreateFileMappingW(HANDLE file, SECURITY_ATTRIBUTES*, DWORD protect, DWORD maximumSizeHigh, DWORD maximumSizeLow,
-                          LPCWSTR name)
-{
-    LARGE_INTEGER size;
-    const KernelObject* object = kernelObject(file, KernelObject::FILE);
-    if (object == nullptr || protect != PAGE_READONLY || maximumSizeHigh != 0 || maximumSizeLow != 0 || name != nullptr ||
-        !GetFileSizeEx(file, &size) || size.QuadPart <= 0) {
-        return nullptr;
-    }
-    const int fd = ::fcntl(object->fd, F_DUPFD_CLOEXEC, 0);
-    if (fd < 0) return nullptr;
-    return new KernelObject{KernelObject::MAPPING, fd, static_cast<std::uint64_t>(size.QuadPart)};
-}
-
-LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes)
-{
-    const KernelObject* object = kernelObject(mapping, KernelObject::MAPPING);
-    if (object == nullptr || access != FILE_MAP_READ || offsetHigh != 0 || offsetLow != 0 || bytes > object->size ||
-        object->size > SIZE_MAX) {
-        return nullptr;
-    }
-    const size_t length = bytes == 0 ? static_cast<size_t>(object->size) : bytes;
-    void* view = ::mmap(nullptr, length, PROT_READ, MAP_SHARED, object->fd, 0);
-    if (view == MAP_FAILED) return nullptr;
-    const std::lock_guard<std::mutex> hold(viewsLock);
-    viewSizes[view] = length;
-    return view;
-}
-
-BOOL VirtualUnlock(LPVOID address, SIZE_T size)
-{
-    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-    const auto begin = reinterpret_cast<std::uintptr_t>(address) / pageSize * pageSize;
-    const auto end = (reinterpret_cast<std::uintptr_t>(address) + size + pageSize - 1) / pageSize * pageSize;
-    const std::lock_guard<std::mutex> hold(viewsLock);
-    // Dropping the pages of a shared file mapping loses nothing: they are the file's, read back when touched.
-    auto view = viewSizes.upper_bound(reinterpret_cast<const void*>(begin));
-    if (size > 0 && view != viewSizes.begin()) {
-        --view;
-        const auto viewBegin = reinterpret_cast<std::uintptr_t>(view->first);
-        if (end <= viewBegin + (view->second + pageSize - 1) / pageSize * pageSize) {
-            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
-        }
-    }
-    return FALSE;  // nothing was locked
-}
-
-BOOL UnmapViewOfFile(LPCVOID address)
-{
-    size_t length;
-    {
-        const std::lock_guard<std::mutex> hold(viewsLock);
-        const auto view = viewSizes.find(address);
-        if (view == viewSizes.end()) return FALSE;
-        length = view->second;
-        viewSizes.erase(view);
-    }
-    return ::munmap(const_cast<void*>(address), length) == 0;
 }
 
 DWORD GetFileAttributesW(LPCWSTR path)
