@@ -52,7 +52,7 @@ bool parseInt32(const char* text, std::int32_t& value)
 
 float parseFloat(const char* text, const char* end)
 {
-    if (float quick; parseDecimal(text, end, quick) == end) return quick;
+    if (float quick = 0; parseDecimal(text, quick) == end) return quick;
     if (isPlainDecimal(text)) {
         double value;
         const auto result = std::from_chars(text, end, value);

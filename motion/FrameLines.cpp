@@ -51,18 +51,30 @@ void runOnThreads(int count, const Work& work)
 
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
 {
+    if (!line.terminated) {
+        // A last line without a line end may end where the file's bytes do: converted from a copy
+        // that ends in NUL, like every other line ends in its line end.
+        char* copy = static_cast<char*>(std::malloc(line.length() + 1));
+        if (copy == nullptr) return false;
+        std::memcpy(copy, line.begin, line.length());
+        copy[line.length()] = '\0';
+        const bool converted = parseFrameLine({copy, copy + line.length(), true}, row, channels);
+        std::free(copy);
+        return converted;
+    }
+    // *end is the line's CR or LF (or the copy's NUL): a character that ends blanks and numbers.
     const char* p = line.begin;
     const char* const end = line.end;
     for (std::int32_t k = 0; k < channels; ++k) {
-        while (p < end && isBlank(*p)) ++p;
+        while (isBlank(*p)) ++p;
         if (p == end || *p == '\0') break;  // the line's text is used up: the rest stay as they are
-        const char* stop = parseDecimal(p, end, row[k]);
+        const char* stop = parseDecimal(p, row[k]);
         if (stop != nullptr && (stop == end || isBlank(*stop) || *stop == '\0')) {
             p = stop;  // the number is the whole token
             continue;
         }
         const char* tokenEnd = p;
-        while (tokenEnd < end && !isBlank(*tokenEnd) && *tokenEnd != '\0') ++tokenEnd;
+        while (tokenEnd != end && !isBlank(*tokenEnd) && *tokenEnd != '\0') ++tokenEnd;
         if (!convertToken(p, tokenEnd, row[k])) return false;
         p = tokenEnd;
     }

@@ -10,7 +10,7 @@
 // Converts the values of one frame line into row[0..channels): its tokens, separated by spaces and
 // tabs, each as (float)atof. The line's text ends at its first NUL; channels it holds no value for
 // keep what the row holds (zero), values past the channels are ignored. False when memory runs out
-// (only a token longer than a number ever is needs any).
+// (only a last line without a line end, or a token longer than a number ever is, needs any).
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels);
 
 // The processors this process may run on (at least 1).

@@ -104,7 +104,7 @@ TEST(BvhNumbers, DecimalsConvertWhereTheyStandAndStopAtTheFirstOtherCharacter)
     };
     for (const auto& c : cases) {
         float value = -99.0f;
-        const char* end = parseDecimal(c.text, c.text + std::strlen(c.text), value);
+        const char* end = parseDecimal(c.text, value);
         if (c.length < 0) {
             EXPECT_EQ(end, nullptr) << c.text;
             EXPECT_EQ(value, -99.0f) << "nothing stored for " << c.text;
@@ -127,7 +127,7 @@ TEST(BvhNumbers, DecimalsOfUpTo19DigitsMatchAtofBitForBit)
             token += char('0' + rng() % 10);
         }
         float value;
-        const char* end = parseDecimal(token.c_str(), token.c_str() + token.size(), value);
+        const char* end = parseDecimal(token.c_str(), value);
         if (end == nullptr) continue;  // above 2^53: left to the general path
         ASSERT_EQ(end, token.c_str() + token.size()) << token;
         ASSERT_EQ(bits(value), bits(reference(token))) << token;
@@ -148,7 +148,7 @@ TEST(BvhNumbers, DecimalsNextToHalfwayBetweenFloatsRoundLikeAtof)
             char token[64];
             std::snprintf(token, sizeof token, "%.*g", digits, halfway);
             float value;
-            if (parseDecimal(token, token + std::strlen(token), value) != token + std::strlen(token)) continue;  // exponent form, or too long
+            if (parseDecimal(token, value) != token + std::strlen(token)) continue;  // exponent form, or too long
             ASSERT_EQ(bits(value), bits(reference(token))) << token;
             ++checked;
         }
