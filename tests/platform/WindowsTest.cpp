@@ -164,10 +164,10 @@ TEST_F(WindowTest, ShowWindowReportsThePreviousVisibility)
 
 TEST_F(WindowTest, UnknownClassCreatesNothingAndClassesRegisterOnce)
 {
-    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(CreateWindowExW(0, TEXT("NoSuchClass"), TEXT(""), 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
     WNDCLASSW again{};
     again.lpfnWndProc = DefWindowProcW;
-    again.lpszClassName = u"vexotestwindow";  // names match without regard to case
+    again.lpszClassName = TEXT("vexotestwindow");  // names match without regard to case
     EXPECT_EQ(RegisterClassW(&again), 0);
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr WCHAR CLASS_NAME[] = u"VexoBindingTest";
+constexpr WCHAR CLASS_NAME[] = TEXT("VexoBindingTest");
 
 struct Seen {
     UINT message;
@@ -45,7 +45,7 @@ protected:
 
     static bool create(Window& window)
     {
-        return window.create(0, CLASS_NAME, u"binding", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+        return window.create(0, CLASS_NAME, TEXT("binding"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                              nullptr, GetModuleHandleW(nullptr));
     }
 };
@@ -78,7 +78,7 @@ TEST_F(WindowBinding, ARefusedCreationLeavesTheObjectDetached)
     EXPECT_EQ(window.seen.back().message, WM_NCDESTROY);
 
     // A window of the class created without an object cannot be served: its creation fails.
-    EXPECT_EQ(CreateWindowExW(0, CLASS_NAME, u"orphan", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+    EXPECT_EQ(CreateWindowExW(0, CLASS_NAME, TEXT("orphan"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr),
               nullptr);
     MSG message;
