@@ -85,9 +85,9 @@ TEST_F(WindowTest, UserDataHoldsAPointerAndReturnsThePreviousValue)
 {
     const HWND window = create();
     int object = 0;
-    EXPECT_EQ(SetWindowLongW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&object)), 0);
-    EXPECT_EQ(GetWindowLongW(window, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&object));
-    EXPECT_EQ(SetWindowLongW(window, GWL_USERDATA, 0), reinterpret_cast<LONG_PTR>(&object));
+    EXPECT_EQ(SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&object)), 0);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&object));
+    EXPECT_EQ(SetWindowLongPtrW(window, GWLP_USERDATA, 0), reinterpret_cast<LONG_PTR>(&object));
 }
 
 TEST_F(WindowTest, SetWindowPosResizesTheClientAreaAndSendsSize)

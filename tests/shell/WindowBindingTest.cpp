@@ -60,7 +60,7 @@ TEST_F(WindowBinding, TheObjectIsAttachedFromNcCreateToNcDestroy)
     ASSERT_FALSE(window.seen.empty());
     EXPECT_EQ(window.seen.front().message, WM_NCCREATE);  // WM_GETMINMAXINFO, before it, never arrives
     EXPECT_EQ(window.seen.front().hwnd, window.hwnd);
-    EXPECT_EQ(GetWindowLongW(window.hwnd, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&window));
+    EXPECT_EQ(GetWindowLongPtrW(window.hwnd, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
 
     const HWND handle = window.hwnd;
     EXPECT_TRUE(DestroyWindow(handle));
