@@ -70,7 +70,7 @@ private:
     int ends[2] = {-1, -1};
     std::atomic<bool> stopped{false};
     std::thread writer;
-    std::basic_string<WCHAR> path;
+    WideText path;
 };
 
 void describeJoint(const Joint* joint, std::ostringstream& out)
