@@ -232,21 +232,22 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
     return true;
 }
 
-// The frame lines are all in memory: counted first, so that a file that is short of lines or holds one
-// too long is refused before its values are allocated, then converted.
+// The frame lines are all in memory: found and converted on several threads.
 bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, float frameTime, int threads)
 {
     const char *text, *end;
     lines->unreadInMemory(text, end);
+    // Every frame takes a line of at least one byte: a count the text cannot hold is refused without
+    // allocating its values.
+    const bool fits = std::uint64_t(frames) <= std::uint64_t(end - text);
+    if (fits && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
     FrameLines frameLines(*fileView, text, end, frames, threads);
+    if (!frameLines.read(fits ? skeleton.values : nullptr, total)) return fail("out of memory");
     const std::int64_t found = frameLines.found();
     if (found < frames) {
         lineNumber += static_cast<int>(found);
         return failWithoutLine("file ends before frame " + std::to_string(found + 1) + " of " + std::to_string(frames),
                                frameLines.lastLine(), frameLines.stoppedAtTooLong());
-    }
-    if (!skeleton.allocValues(frames, frameTime, total) || !frameLines.convert(skeleton.values, total)) {
-        return fail("out of memory");
     }
     lineNumber += frames;
     return true;

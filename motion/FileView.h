@@ -37,10 +37,13 @@ public:
     PassedPages(const FileView* view, const char* start) : view(view), released(start) {}
     void passed(const char* position)
     {
-        if (view != nullptr && static_cast<size_t>(position - released) >= RELEASE_STEP) {
-            view->release(released, position);
-            released = position;
-        }
+        if (static_cast<size_t>(position - released) >= RELEASE_STEP) passedAll(position);
+    }
+    // The reader is done up to position: everything before it goes.
+    void passedAll(const char* position)
+    {
+        if (view != nullptr && position > released) view->release(released, position);
+        released = position;
     }
 
     static constexpr size_t RELEASE_STEP = size_t{4} << 20;

@@ -99,75 +99,127 @@ int FrameLines::threadsFor(size_t bytes, int available)
 FrameLines::FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads)
     : view(view), text(text), textEnd(end), frames(frames), threads(std::clamp(threads, 1, MAX_THREADS))
 {
-    runOnThreads(this->threads, [this](int index) { countShare(index); });
-    // Numbers the shares' lines until `frames` are found or a line is too long; the shares after that
-    // are left out of the conversion.
+    // Shares of about MIN_SHARE_BYTES, which stay in the processor's cache from counting to converting.
+    const size_t worth = static_cast<size_t>(end - text) / MIN_SHARE_BYTES;
+    shareCount = static_cast<int>(std::clamp<size_t>(worth, size_t(this->threads), MAX_SHARES));
+    for (int i = 0; i < shareCount; ++i) {
+        shares[i].begin = shareStart(i);
+        shares[i].end = shareStart(i + 1);
+    }
+}
+
+bool FrameLines::read(float* values, std::int32_t channels)
+{
+    runOnShares([&](int index) {
+        Share& share = shares[index];
+        FoundLine found[KEPT_LINES];  // the first lines counted, kept for converting them right after
+        const int kept = countShare(share, found);
+        std::int64_t firstFrame;
+        if (values != nullptr && firstFrameOf(index, firstFrame)) {
+            convertShare(share, firstFrame, values, channels, found, kept);
+        } else {
+            view.release(share.begin, share.end);  // read again if it is converted later
+        }
+    });
+    // Every share is counted now: number the lines until `frames` are found or a line is too long.
     std::int64_t before = 0;
-    bool complete = false;
-    for (int i = 0; i < this->threads; ++i) {
-        Share& share = shares[i];
-        share.firstFrame = complete ? frames : before;
-        if (complete) continue;
-        before += share.lines;
-        tooLong = share.tooLong && before < frames;  // the lines after that one were not counted
-        complete = tooLong || before >= frames;
+    for (int i = 0; i < shareCount && before < frames && !tooLong; ++i) {
+        before += shares[i].lines;
+        tooLong = shares[i].tooLong && before < frames;  // the lines after that one were not counted
     }
     foundLines = std::min<std::int64_t>(before, frames);
+    if (values == nullptr) return true;
+    runOnShares([&](int index) {
+        std::int64_t firstFrame;
+        if (!shares[index].converted && firstFrameOf(index, firstFrame)) {
+            convertShare(shares[index], firstFrame, values, channels, nullptr, 0);
+        }
+    });
+    return std::none_of(shares.begin(), shares.begin() + shareCount, [](const Share& share) { return share.failed; });
+}
+
+// The number of the share's first frame, when every share before it is counted and ends in a line of
+// ordinary length; false otherwise, or when the share holds no frame.
+bool FrameLines::firstFrameOf(int index, std::int64_t& firstFrame) const
+{
+    firstFrame = 0;
+    for (int i = 0; i < index; ++i) {
+        if (!shares[i].counted.load(std::memory_order_acquire) || shares[i].tooLong) return false;
+        firstFrame += shares[i].lines;
+    }
+    return firstFrame < frames;
+}
+
+// Runs work(index) for every share, on the threads, each thread taking the next share left.
+template <typename Work>
+void FrameLines::runOnShares(const Work& work)
+{
+    std::atomic<int> next{0};
+    runOnThreads(threads, [&](int) {
+        for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
+    });
 }
 
 // Shares start at line starts: the first one at or after an even cut of the text.
 const char* FrameLines::shareStart(int index) const
 {
     if (index == 0) return text;
-    if (index == threads) return textEnd;
-    const char* cut = text + static_cast<size_t>(textEnd - text) / size_t(threads) * size_t(index);
+    if (index == shareCount) return textEnd;
+    const char* cut = text + static_cast<size_t>(textEnd - text) / size_t(shareCount) * size_t(index);
     if (cut[-1] == '\n') return cut;
     const auto* lf = static_cast<const char*>(std::memchr(cut, '\n', static_cast<size_t>(textEnd - cut)));
     return lf != nullptr ? lf + 1 : textEnd;
 }
 
-void FrameLines::countShare(int index)
+// Counts the share's lines, keeping the first KEPT_LINES of them in kept; returns how many it kept.
+int FrameLines::countShare(Share& share, FoundLine* kept)
 {
-    Share& share = shares[index];
-    share.begin = shareStart(index);
-    share.end = shareStart(index + 1);
+    int keptCount = 0;
     PassedPages passedPages(&view, share.begin);
     for (const char* p = share.begin; p < share.end && share.lines < frames; passedPages.passed(p)) {
         // The whole text is given, so a line is always found whole, also past the share's end.
-        TextLine line;
-        if (LineReader::lineAt(p, textEnd, true, line, p) == LineReader::Found::TOO_LONG) {
+        FoundLine found;
+        if (LineReader::lineAt(p, textEnd, true, found.line, found.after) == LineReader::Found::TOO_LONG) {
             share.tooLong = true;
-            return;
+            break;
         }
+        if (keptCount < KEPT_LINES) kept[keptCount++] = found;
         ++share.lines;
-        share.last = line;
+        share.last = found.line;
+        p = found.after;
     }
+    share.counted.store(true, std::memory_order_release);
+    return keptCount;
 }
 
 TextLine FrameLines::lastLine() const
 {
-    for (int i = threads - 1; i >= 0; --i) {
+    for (int i = shareCount - 1; i >= 0; --i) {
         if (shares[i].lines > 0) return shares[i].last;
     }
     return {};
 }
 
-bool FrameLines::convert(float* values, std::int32_t channels)
+// Converts the share's lines from the frame numbered firstFrame on: the kept ones as they were found,
+// the others found again.
+void FrameLines::convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels,
+                              const FoundLine* kept, int keptCount)
 {
-    runOnThreads(threads, [&](int index) { convertShare(shares[index], values, channels); });
-    return std::none_of(shares.begin(), shares.begin() + threads, [](const Share& share) { return share.failed; });
-}
-
-void FrameLines::convertShare(Share& share, float* values, std::int32_t channels)
-{
+    share.converted = true;
     const char* p = share.begin;
     PassedPages passedPages(&view, share.begin);
-    for (std::int64_t f = share.firstFrame; f < frames && p < share.end; ++f, passedPages.passed(p)) {
-        TextLine line;
-        LineReader::lineAt(p, textEnd, true, line, p);
-        if (!parseFrameLine(line, values + f * channels, channels)) {
+    for (std::int64_t f = firstFrame; f < frames && p < share.end; ++f, passedPages.passed(p)) {
+        FoundLine found;
+        if (f - firstFrame < keptCount) {
+            found = kept[f - firstFrame];
+        } else {
+            LineReader::lineAt(p, textEnd, true, found.line, found.after);
+        }
+        p = found.after;
+        if (!parseFrameLine(found.line, values + f * channels, channels)) {
             share.failed = true;
             return;
         }
     }
+    passedPages.passedAll(share.end);
 }
