@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/win32.h"
+
 bool Skeleton::valuesFit(std::int32_t frames, std::int32_t perFrame)
 {
     const std::uint64_t bytes = std::uint64_t(frames) * std::uint64_t(perFrame) * sizeof(float);
@@ -15,6 +17,8 @@ bool Skeleton::allocValues(std::int32_t frames, float time, std::int32_t perFram
     // One element at least, so that a zero-length array is still allocated.
     auto* array = static_cast<float*>(std::calloc(count > 0 ? count : 1, sizeof(float)));
     if (array == nullptr) return false;
+    // A large motion's rows are all written right after this: large pages make that cheaper.
+    VexoPreferLargePages(array, count * sizeof(float));
     values = array;
     frameCount = frames;
     frameTime = time;
