@@ -102,16 +102,16 @@ FrameLines::FrameLines(const FileView& view, const char* text, const char* end, 
     // Shares of about MIN_SHARE_BYTES, which stay in the processor's cache from counting to converting.
     const size_t worth = static_cast<size_t>(end - text) / MIN_SHARE_BYTES;
     shareCount = static_cast<int>(std::clamp<size_t>(worth, size_t(this->threads), MAX_SHARES));
-    for (int i = 0; i < shareCount; ++i) {
-        shares[i].begin = shareStart(i);
-        shares[i].end = shareStart(i + 1);
-    }
 }
 
 bool FrameLines::read(float* values, std::int32_t channels)
 {
     runOnShares([&](int index) {
         Share& share = shares[index];
+        // Found by the thread that takes the share, not all up front: a page of the text once touched
+        // stays in the process's memory (on some systems with megabytes around it) until released.
+        share.begin = shareStart(index);
+        share.end = shareStart(index + 1);
         FoundLine found[KEPT_LINES];  // the first lines counted, kept for converting them right after
         const int kept = countShare(share, found);
         std::int64_t firstFrame;
