@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <clocale>
+#include <cstring>
 
 #include "platform/win32.h"
 
@@ -52,7 +53,12 @@ bool parseInt32(const char* text, std::int32_t& value)
 
 float parseFloat(const char* text, const char* end)
 {
-    if (float quick = 0; parseDecimal(text, quick) == end) return quick;
+    // A short token takes the fast path from a copy, which may be read past the token's end.
+    if (const auto length = static_cast<size_t>(end - text); length < DECIMAL_WINDOW) {
+        char window[DECIMAL_WINDOW] = {};
+        std::memcpy(window, text, length);
+        if (float quick = 0; parseDecimal(window, quick) == window + length) return quick;
+    }
     if (isPlainDecimal(text)) {
         double value;
         const auto result = std::from_chars(text, end, value);

@@ -16,6 +16,24 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// Frame lines are looked at BLOCK bytes at a time. Where a token starts near the end of a line, the
+// number read from it may look DECIMAL_WINDOW bytes ahead, which stays within the same READ_AHEAD.
+constexpr size_t BLOCK = 64;
+constexpr size_t READ_AHEAD = BLOCK;
+static_assert(DECIMAL_WINDOW <= READ_AHEAD);
+
+// Bit i set where block[i] is a space or a tab.
+std::uint64_t blanksIn(const char* block)
+{
+    std::uint64_t blanks = 0;
+    for (size_t i = 0; i < BLOCK; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
+        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
+        blanks |= std::uint64_t(unsigned(_mm_movemask_epi8(blank))) << i;
+    }
+    return blanks;
+}
+
 // (float)atof of a token that is not a plain number, converted from a NUL-terminated copy.
 bool convertToken(const char* begin, const char* end, float& value)
 {
@@ -51,32 +69,36 @@ void runOnThreads(int count, const Work& work)
 
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
 {
-    if (!line.terminated) {
-        // A last line without a line end may end where the file's bytes do: converted from a copy
-        // that ends in NUL, like every other line ends in its line end.
-        char* copy = static_cast<char*>(std::malloc(line.length() + 1));
+    if (static_cast<size_t>(line.inputEnd - line.end) < READ_AHEAD) {
+        // Too near the end of the input to look past the line's end (its last line, for one):
+        // converted from a copy followed by zeros.
+        char* copy = static_cast<char*>(std::calloc(line.length() + READ_AHEAD, 1));
         if (copy == nullptr) return false;
         std::memcpy(copy, line.begin, line.length());
-        copy[line.length()] = '\0';
-        const bool converted = parseFrameLine({copy, copy + line.length(), true}, row, channels);
+        const char* const copyEnd = copy + line.length();
+        const bool converted = parseFrameLine({copy, copyEnd, true, copyEnd + READ_AHEAD}, row, channels);
         std::free(copy);
         return converted;
     }
-    // *end is the line's CR or LF (or the copy's NUL): a character that ends blanks and numbers.
-    const char* p = line.begin;
-    const char* const end = line.end;
-    for (std::int32_t k = 0; k < channels; ++k) {
-        while (isBlank(*p)) ++p;
-        if (p == end || *p == '\0') break;  // the line's text is used up: the rest stay as they are
-        const char* stop = parseDecimal(p, row[k]);
-        if (stop != nullptr && (stop == end || isBlank(*stop) || *stop == '\0')) {
-            p = stop;  // the number is the whole token
-            continue;
+    const char* end = line.end;
+    if (const void* nul = std::memchr(line.begin, '\0', line.length())) end = static_cast<const char*>(nul);
+    // Tokens start where a blank is followed by anything else, found a block at a time; each is then
+    // converted on its own, without waiting for the one before it to end.
+    std::int32_t k = 0;
+    std::uint64_t blankBefore = 1;  // the line starts as if after a blank
+    for (const char* block = line.begin; block < end && k < channels; block += BLOCK) {
+        std::uint64_t blank = blanksIn(block);
+        if (const auto left = static_cast<size_t>(end - block); left < BLOCK) blank |= ~std::uint64_t{0} << left;
+        std::uint64_t starts = ~blank & (blank << 1 | blankBefore);
+        blankBefore = blank >> (BLOCK - 1);
+        for (; starts != 0 && k < channels; starts &= starts - 1, ++k) {
+            const char* token = block + std::countr_zero(starts);
+            const char* stop = parseDecimal(token, row[k]);
+            if (stop != nullptr && (stop == end || isBlank(*stop))) continue;  // the number is the whole token
+            const char* tokenEnd = token;
+            while (tokenEnd != end && !isBlank(*tokenEnd)) ++tokenEnd;
+            if (!convertToken(token, tokenEnd, row[k])) return false;
         }
-        const char* tokenEnd = p;
-        while (tokenEnd != end && !isBlank(*tokenEnd) && *tokenEnd != '\0') ++tokenEnd;
-        if (!convertToken(p, tokenEnd, row[k])) return false;
-        p = tokenEnd;
     }
     return true;
 }

@@ -11,7 +11,8 @@
 // Converts the values of one frame line into row[0..channels): its tokens, separated by spaces and
 // tabs, each as (float)atof. The line's text ends at its first NUL; channels it holds no value for
 // keep what the row holds (zero), values past the channels are ignored. False when memory runs out
-// (only a last line without a line end, or a token longer than a number ever is, needs any).
+// (only a line within a few bytes of the input's end, or a token longer than a number ever is, needs
+// any).
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels);
 
 // The processors this process may run on (at least 1).

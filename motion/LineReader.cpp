@@ -28,11 +28,11 @@ LineReader::Found LineReader::lineAt(const char* begin, const char* end, bool co
         // last byte is the CR of a CR LF still to come.
         if (available > (complete ? MAX_LINE_LENGTH : MAX_LINE_LENGTH + 1)) return Found::TOO_LONG;
         if (!complete || available == 0) return Found::NONE;
-        line = {begin, end, false};
+        line = {begin, end, false, end};
         after = end;
         return Found::LINE;
     }
-    line = {begin, lf > begin && lf[-1] == '\r' ? lf - 1 : lf, true};
+    line = {begin, lf > begin && lf[-1] == '\r' ? lf - 1 : lf, true, end};
     after = lf + 1;
     return line.length() > MAX_LINE_LENGTH ? Found::TOO_LONG : Found::LINE;
 }

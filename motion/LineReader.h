@@ -13,6 +13,8 @@ struct TextLine {
     const char* begin = nullptr;
     const char* end = nullptr;
     bool terminated = false;  // a line end follows (false only for a last line without one)
+    // The end of the input's bytes in memory from the line on: a reader may look that far ahead.
+    const char* inputEnd = nullptr;
 
     size_t length() const { return static_cast<size_t>(end - begin); }
     // Whether the text holds a CR, which then does not end the line.

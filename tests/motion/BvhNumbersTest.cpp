@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,21 @@ float reference(const std::string& token)
 float parsed(const std::string& token)
 {
     return parseFloat(token.c_str(), token.c_str() + token.size());
+}
+
+// parseDecimal on the text as a frame line holds it, followed by zeros within the window.
+struct Decimal {
+    int length;  // of the number read, or -1
+    float value;
+};
+
+Decimal readDecimal(const std::string& text)
+{
+    char window[2 * DECIMAL_WINDOW] = {};
+    std::memcpy(window, text.data(), std::min(text.size(), sizeof window));
+    float value = -99.0f;
+    const char* end = parseDecimal(window, value);
+    return {end == nullptr ? -1 : int(end - window), value};
 }
 
 // Tokens of every shape a BVH exporter or a hostile file may write.
@@ -93,31 +109,32 @@ TEST(BvhNumbers, DecimalsConvertWhereTheyStandAndStopAtTheFirstOtherCharacter)
         const char* text;
         int length;  // of the number read, or -1 when the form is left to parseFloat
     } cases[] = {
-        {"-12.345678 7", 10}, {"123.456789\n", 10}, {"0.000000\t", 8}, {"-0.000000", 9}, {"5.", 2}, {".5", 2},
-        {"-.5", 3}, {"42", 2}, {"1e5", 1}, {"0x10", 1}, {"1.5.5", 3}, {"1,5", 1},
-        {"9007199254740992", 16},                       // 2^53: still exact as a double
-        {"9007199254740993", -1},                       // one more is not
-        {"0000.123456789012345", 20},                   // 19 digits
-        {"0000.1234567890123456", -1},                  // 20
-        {"0.000000000000000001", 20},                   // the smallest power of ten on the fast path
-        {"", -1}, {"-", -1}, {".", -1}, {"-.", -1}, {"+5", -1}, {"inf", -1}, {"nan", -1}, {" 5", -1},
+        {"-12.345678 7", 10}, {"123.456789\n", 10}, {"0.000000\t", 8}, {"-0.000000", 9}, {"-0", 2}, {"5.", 2}, {".5", 2},
+        {"-.5", 3}, {"42", 2}, {"1e5", 1}, {"0x10", 1}, {"1.5.5", 3}, {"1,5", 1}, {"7-3", 1}, {"12\r34", 2},
+        {"0000.1234567890", 15},                        // leading zeros
+        {"999999999999999", 15},                        // the largest number that fits
+        {"-99999999999999 1", 15},                      // 15 characters with the sign
+        {".12345678901234", 15},                        // a point first: the largest divisor, 10^16
+        {"1234567890123456", -1},                       // 16 characters: no room for what follows
+        {"-123456789012345", -1},
+        {"", -1}, {"-", -1}, {".", -1}, {"-.", -1}, {"+5", -1}, {"inf", -1}, {"nan", -1}, {" 5", -1}, {"\t5", -1},
     };
     for (const auto& c : cases) {
-        float value = -99.0f;
-        const char* end = parseDecimal(c.text, value);
+        const Decimal read = readDecimal(c.text);
         if (c.length < 0) {
-            EXPECT_EQ(end, nullptr) << c.text;
-            EXPECT_EQ(value, -99.0f) << "nothing stored for " << c.text;
+            EXPECT_EQ(read.length, -1) << c.text;
+            EXPECT_EQ(read.value, -99.0f) << "nothing stored for " << c.text;
             continue;
         }
-        ASSERT_EQ(end, c.text + c.length) << c.text;
-        EXPECT_EQ(bits(value), bits(reference(std::string(c.text, size_t(c.length))))) << c.text;
+        ASSERT_EQ(read.length, c.length) << c.text;
+        EXPECT_EQ(bits(read.value), bits(reference(std::string(c.text, size_t(c.length))))) << c.text;
     }
 }
 
-TEST(BvhNumbers, DecimalsOfUpTo19DigitsMatchAtofBitForBit)
+TEST(BvhNumbers, DecimalsOfUpTo15CharactersMatchAtofBitForBit)
 {
     std::mt19937_64 rng(77);
+    int converted = 0;
     for (int i = 0; i < 300000; ++i) {
         const int count = 1 + int(rng() % 19);
         const int point = int(rng() % unsigned(count + 1));
@@ -126,32 +143,38 @@ TEST(BvhNumbers, DecimalsOfUpTo19DigitsMatchAtofBitForBit)
             if (d == point) token += '.';
             token += char('0' + rng() % 10);
         }
-        float value;
-        const char* end = parseDecimal(token.c_str(), value);
-        if (end == nullptr) continue;  // above 2^53: left to the general path
-        ASSERT_EQ(end, token.c_str() + token.size()) << token;
-        ASSERT_EQ(bits(value), bits(reference(token))) << token;
+        const Decimal read = readDecimal(token + " 1");
+        if (token.size() >= DECIMAL_WINDOW) {
+            ASSERT_EQ(read.length, -1) << token;  // left to the general path
+            continue;
+        }
+        ASSERT_EQ(read.length, int(token.size())) << token;
+        ASSERT_EQ(bits(read.value), bits(reference(token))) << token;
+        ++converted;
     }
+    EXPECT_GT(converted, 200000);
 }
 
-// Points halfway between two floats, written with 15 to 17 significant digits, so most are a hair
+// Points halfway between two floats, written with 12 to 17 significant digits, so most are a hair
 // off: where a conversion that is off by one unit in double precision would round to the other float.
+// Up to 14 digits they fit the fast path; all of them go through parseFloat.
 TEST(BvhNumbers, DecimalsNextToHalfwayBetweenFloatsRoundLikeAtof)
 {
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> magnitude(1.0f, 1e9f);
-    int checked = 0;
+    int fast = 0;
     for (int i = 0; i < 100000; ++i) {
         const float f = magnitude(rng);
         const double halfway = (double(f) + double(std::nextafter(f, 2e9f))) / 2;
-        for (int digits = 15; digits <= 17; ++digits) {
+        for (int digits = 12; digits <= 17; ++digits) {
             char token[64];
             std::snprintf(token, sizeof token, "%.*g", digits, halfway);
-            float value;
-            if (parseDecimal(token, value) != token + std::strlen(token)) continue;  // exponent form, or too long
-            ASSERT_EQ(bits(value), bits(reference(token))) << token;
-            ++checked;
+            ASSERT_EQ(bits(parsed(token)), bits(reference(token))) << token;
+            const Decimal read = readDecimal(token);
+            if (read.length != int(std::strlen(token))) continue;  // too long for the fast path
+            ASSERT_EQ(bits(read.value), bits(reference(token))) << token;
+            ++fast;
         }
     }
-    EXPECT_GT(checked, 200000);
+    EXPECT_GT(fast, 250000);
 }

@@ -1,0 +1,142 @@
+// A frame line converts like splitting its text at blanks and taking atof of each token, wherever the
+// line lies: whatever bytes follow it, and right before memory that cannot be read.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "motion/FrameLines.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// A page whose next page cannot be read: text placed at its end is followed by nothing readable.
+class GuardedPage {
+public:
+    GuardedPage()
+    {
+#ifdef _WIN32
+        size = 4096;
+        memory = static_cast<char*>(VirtualAlloc(nullptr, 2 * size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old;
+        if (memory == nullptr || !VirtualProtect(memory + size, size, PAGE_NOACCESS, &old)) ADD_FAILURE() << "guard page";
+#else
+        size = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+        void* pages = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        memory = pages == MAP_FAILED ? nullptr : static_cast<char*>(pages);
+        if (memory == nullptr || ::mprotect(memory + size, size, PROT_NONE) != 0) ADD_FAILURE() << "guard page";
+#endif
+    }
+    ~GuardedPage()
+    {
+#ifdef _WIN32
+        VirtualFree(memory, 0, MEM_RELEASE);
+#else
+        ::munmap(memory, 2 * size);
+#endif
+    }
+    GuardedPage(const GuardedPage&) = delete;
+    GuardedPage& operator=(const GuardedPage&) = delete;
+
+    // The text copied to the end of the page, as a line that ends there.
+    TextLine lineAtEnd(const std::string& text) const
+    {
+        char* begin = memory + size - text.size();
+        std::memcpy(begin, text.data(), text.size());
+        return {begin, memory + size, false, memory + size};
+    }
+
+private:
+    char* memory = nullptr;
+    size_t size = 0;
+};
+
+// Tokens of every shape, blanks of both kinds and lengths, now and then a NUL or a CR inside, lines
+// long enough to cross several of the blocks the reader looks at.
+std::string randomLine(std::mt19937& rng)
+{
+    const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    const auto digits = [&](int n) {
+        std::string d;
+        for (int i = 0; i < n; ++i) d += static_cast<char>('0' + pick(10));
+        return d;
+    };
+    static const char* const odd[] = {"1e5", "-2.5E-3", "0x1p3", "+7", "inf", "-nan", ".", "-", "-.", "1.2.3", "7-3",
+                                      "12abc", "1,5", "\r", "\r4.5", "\v6", "\xC2\xA0", "9007199254740993"};
+    std::string line = pick(4) == 0 ? std::string(size_t(1 + pick(3)), " \t"[pick(2)]) : "";
+    for (int tokens = pick(40); tokens > 0; --tokens) {
+        switch (pick(8)) {
+        case 0: line += odd[pick(sizeof odd / sizeof *odd)]; break;
+        case 1: line += digits(1 + pick(20)) + "." + digits(pick(20)); break;
+        case 2: line += digits(1 + pick(4)); break;
+        default:
+            if (pick(2)) line += '-';
+            line += digits(pick(4)) + "." + digits(pick(8));
+            break;
+        }
+        for (int blanks = 1 + pick(2) * pick(4); blanks > 0; --blanks) line += " \t"[pick(3) == 0];
+    }
+    if (pick(3) == 0 && !line.empty()) line.pop_back();  // a line that ends in a token
+    if (pick(10) == 0 && !line.empty()) line[size_t(pick(int(line.size())))] = '\0';
+    return line;
+}
+
+// The values as atof gives them: tokens separated by spaces and tabs up to the first NUL, for the
+// first `channels` of them; the rest of the row keeps `unset`.
+std::vector<float> expectedRow(const std::string& line, int channels, float unset)
+{
+    std::vector<float> row(size_t(channels), unset);
+    const std::string text = line.substr(0, line.find('\0'));
+    size_t k = 0;
+    for (size_t p = text.find_first_not_of(" \t"); p != std::string::npos && k < row.size(); ++k) {
+        const size_t end = text.find_first_of(" \t", p);
+        row[k] = static_cast<float>(std::atof(text.substr(p, end - p).c_str()));
+        p = end == std::string::npos ? end : text.find_first_not_of(" \t", end);
+    }
+    return row;
+}
+
+void expectSameBits(const std::vector<float>& got, const std::vector<float>& expected, const std::string& line)
+{
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t k = 0; k < got.size(); ++k) {
+        ASSERT_EQ(std::memcmp(&got[k], &expected[k], sizeof(float)), 0)
+            << "value " << k << ": " << got[k] << " instead of " << expected[k] << " in \"" << line << '"';
+    }
+}
+
+}  // namespace
+
+TEST(FrameLines, LinesConvertLikeAtofWhateverFollowsThem)
+{
+    const float unset = 4321.0f;
+    std::mt19937 rng(11);
+    const GuardedPage page;
+    for (int i = 0; i < 20000; ++i) {
+        const std::string line = randomLine(rng);
+        const int channels = int(rng() % 45);
+        const std::vector<float> expected = expectedRow(line, channels, unset);
+
+        // Followed by its line end and then digits, which must not join its last number.
+        const std::string input = line + (rng() % 2 ? "\r\n" : "\n") + std::string(100, '7');
+        std::vector<float> row(size_t(channels), unset);
+        const TextLine inMemory{input.data(), input.data() + line.size(), true, input.data() + input.size()};
+        ASSERT_TRUE(parseFrameLine(inMemory, row.data(), channels));
+        expectSameBits(row, expected, line);
+
+        // Ending where the readable memory does, as the last line of a mapped file may.
+        row.assign(size_t(channels), unset);
+        ASSERT_TRUE(parseFrameLine(page.lineAtEnd(line), row.data(), channels));
+        expectSameBits(row, expected, line);
+    }
+}
