@@ -67,11 +67,11 @@ inline const char* parseDecimal(const char* text, float& value)
     const __m128i halves = _mm_madd_epi16(_mm_packs_epi32(fours, fours), _mm_set1_epi32(10000 | 1 << 16));
     const auto both = static_cast<std::uint64_t>(_mm_cvtsi128_si64(halves));
     const auto scaled = static_cast<std::int64_t>((both & 0xFFFFFFFF) * 100000000 + (both >> 32));
-    // Exact: scaled is the number's digits M (n <= 15 of them) times 10^z with n + z <= 16, whose odd
-    // part M * 5^z stays below 2^15 * 5^16 < 2^53: an exact double. The number is scaled / 10^(16 -
-    // units), and 10^16 is exact too, so the one division rounds once, to the nearest double, exactly
-    // as strtod does; the cast to float then matches (float)atof. The sign rides on the divisor, which
-    // keeps "-0" negative.
+    // Exact: scaled is M * 10^z for the number's digits M (n <= 15 of them), with n + z <= 16. Apart
+    // from its factor 2^z it is M * 5^z < 10^n * 5^z <= 2^15 * 5^16 < 2^53: an exact double. The
+    // number is scaled / 10^(16 - units), and 10^16 is exact too, so the one division rounds once, to
+    // the nearest double, exactly as strtod does; the cast to float then matches (float)atof. The
+    // sign rides on the divisor, which keeps "-0" negative.
     value = static_cast<float>(static_cast<double>(scaled) / SIGNED_POWERS_OF_TEN[negative][16 - units]);
     return text + end;
 }

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include <emmintrin.h>
+
 #include "motion/BvhNumbers.h"
 
 namespace {
