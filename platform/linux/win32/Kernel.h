@@ -12,8 +12,8 @@
 // handle and returns its result as the exit status.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
 
-// The program's own module has the fixed handle value PROGRAM_MODULE_HANDLE, which fits in 32 bits
-// so resource locators can name it; no other module exists. A null name gives that handle.
+// The program's own module has the fixed handle value PROGRAM_MODULE_HANDLE (where a 32-bit Windows
+// program is loaded); no other module exists. A null name gives that handle.
 inline HMODULE const PROGRAM_MODULE_HANDLE = reinterpret_cast<HMODULE>(std::uintptr_t{0x00400000});
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
