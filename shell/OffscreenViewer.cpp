@@ -28,7 +28,7 @@ bool OffscreenViewer::fail(std::string why)
 
 bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
 {
-    if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL (EGL on Mesa) available");
+    if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL available");
     classRegistered = registerWindowClass(MAIN_WINDOW_CLASS, nullptr);
     if (!classRegistered) return fail("vexo: cannot register the window class");
     viewer = new (std::nothrow) Viewer;
