@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ std::array<double, 2> project(Vec point, Vec eye, Vec center, int width, int hei
     const Vec side = unit(cross(forward, {0, 1, 0}));
     const Vec up = cross(side, forward);
     const Vec d = point - eye;
-    const double focal = 1.0 / std::tan(75.0 / 2 * M_PI / 180);
+    const double focal = 1.0 / std::tan(75.0 / 2 * std::numbers::pi / 180);
     const double depth = dot(forward, d);
     const double ndcX = focal * height / width * dot(side, d) / depth;
     const double ndcY = focal * dot(up, d) / depth;

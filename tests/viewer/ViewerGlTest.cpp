@@ -224,7 +224,7 @@ TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
 
 TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 {
-    if (!AllocationCounter::available()) GTEST_SKIP() << "the sanitizer's allocator owns malloc";
+    if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(2));
     glCallList(viewer.sphereList);  // the driver compiles its shaders at the first draw
     AllocationCounter counter;
@@ -239,7 +239,7 @@ TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 
 TEST_F(ViewerGl, FramesWithTheControlBarTheTextAndADragAllocateNothingOfTheirOwn)
 {
-    if (!AllocationCounter::available()) GTEST_SKIP() << "the sanitizer's allocator owns malloc";
+    if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(30));
     viewer.lighting = true;
     viewer.setPaused(false);
