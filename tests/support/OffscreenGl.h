@@ -50,6 +50,13 @@ public:
     OffscreenGl& operator=(const OffscreenGl&) = delete;
 
     bool ok() const { return current; }
+
+    // Forgets the GL errors raised so far. The platform's glyph lists may leave one behind: under
+    // Wine on Mesa, the list of an empty glyph (the space) raises GL_OUT_OF_MEMORY as it is made.
+    static void forgetErrors()
+    {
+        while (glGetError() != GL_NO_ERROR) {}
+    }
     HWND hwnd() const { return window; }
     HDC deviceContext() const { return dc; }
 
