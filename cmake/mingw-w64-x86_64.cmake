@@ -19,6 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Everything static (libgcc, libstdc++, winpthread, zlib, libpng): the program needs only the DLLs
 # that Windows itself has.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")  # no symbol table in the program that ships
 set(ZLIB_USE_STATIC_LIBS ON)
 
 # Test programs run under Wine.

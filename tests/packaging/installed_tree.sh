@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for file in bin/vexo share/applications/vexo.desktop share/mime/packages/vexo.xml \
-            share/icons/hicolor/32x32/apps/vexo.png share/man/man1/vexo.1.gz; do
+            share/icons/hicolor/32x32/apps/vexo.png share/man/man1/vexo.1.gz share/doc/vexo/copyright; do
   [ -s "$prefix/$file" ] || fail "$file is not installed"
 done
 [ -x "$prefix/bin/vexo" ] || fail "bin/vexo is not executable"
