@@ -57,7 +57,7 @@ DialogFont dialogFont(const DialogTemplate& dialogTemplate)
     fontName.assign(1, ' ');  // the regular style
     fontName += resolveFamily(utf16ToUtf8(dialogTemplate.faceName));
     Fl::set_font(font, fontName.c_str());
-    const int size = MulDiv(dialogTemplate.pointSize != 0 ? dialogTemplate.pointSize : 8, displayDotsPerInch(), 72);
+    const int size = MulDiv(dialogTemplate.pointSize != 0 ? dialogTemplate.pointSize : 8, LOGICAL_DOTS_PER_INCH, 72);
     fl_font(font, size);
     // As Windows measures them: the average width of the 52 letters, rounded; the font's height.
     const double letters = fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");

@@ -1,11 +1,10 @@
 // The X display through FLTK: whether there is one, opening it, turning its events into messages for PeekMessageW,
-// waiting in modal loops, its resolution, and window icons as FLTK images.
+// waiting in modal loops, and window icons as FLTK images.
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/x.H>
 
-#include <cmath>
 #include <map>
 #include <memory>
 
@@ -49,14 +48,6 @@ BOOL VexoDisplayAvailable()
 void waitForDisplayEvents()
 {
     if (displayOpen) Fl::wait();
-}
-
-int displayBackendDotsPerInch()
-{
-    if (!displayOpen) return 0;
-    const int millimetres = DisplayHeightMM(fl_display, fl_screen);
-    if (millimetres <= 0) return 0;
-    return static_cast<int>(std::lround(DisplayHeight(fl_display, fl_screen) * 25.4 / millimetres));
 }
 
 Fl_RGB_Image* fltkImageOf(HICON icon)

@@ -1,6 +1,7 @@
-// vexo --snapshot, drawn without a display, against the real window on a virtual display of 96 dots
-// per inch (the resolution offscreen text is laid out at): the same pixels, at the window's client
-// size, at the first frame and after single steps.
+// vexo --snapshot, drawn without a display, against the real window: the same pixels, at the
+// window's client size, at the first frame and after single steps. The display claims 120 dots per
+// inch: text is laid out at 96 in the window too, as Windows does for programs that do not declare
+// DPI awareness, so a screen's resolution never makes the key list's lines overlap.
 
 #include <filesystem>
 #include <string>
@@ -65,7 +66,7 @@ protected:
         return n;
     }
 
-    GuiSession gui{1024, 768, 96};
+    GuiSession gui{1024, 768, 120};
     std::filesystem::path picture;
 };
 
