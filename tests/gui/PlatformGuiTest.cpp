@@ -177,6 +177,23 @@ TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
     EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
 }
 
+TEST_F(PlatformGui, AThirdQuickClickIsAPlainPressAndClicksOverHalfASecondApartAreTwo)
+{
+    gui.xdotool({"mousemove", std::to_string(clientX(60)), std::to_string(clientY(40))});
+    gui.xdotool({"click", "--repeat", "3", "--delay", "80", "1"});
+    for (const char* press : {"LBUTTONDOWN", "LBUTTONDBLCLK", "LBUTTONDOWN"}) {
+        const auto line = probe->waitForLine("LBUTTON");
+        EXPECT_EQ(line, std::string(press) + " 1 60 40");
+        EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
+    }
+    std::this_thread::sleep_for(700ms);  // past the double-click time, which FLTK alone would stretch to a second
+    gui.xdotool({"click", "--repeat", "2", "--delay", "700", "1"});
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(probe->waitForLine("LBUTTON"), "LBUTTONDOWN 1 60 40");
+        EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
+    }
+}
+
 TEST_F(PlatformGui, DroppedFilesArriveInOrderWithTheirNames)
 {
     const std::string first = (directory / "walk cycle.bvh").string();
