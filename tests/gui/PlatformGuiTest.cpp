@@ -281,6 +281,33 @@ TEST_F(PlatformGui, OpenDialogStartsInTheCurrentDirectoryAndReturnsTheFileChosen
     EXPECT_EQ(probe->waitForLine("OPEN"), "OPENED " + file.string());
 }
 
+TEST_F(PlatformGui, OpenDialogReopensInTheFolderLastChosen)
+{
+    const std::filesystem::path file = directory / "takes" / "moved.bvh";
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "x";
+    // The path to type: whole for GTK's chooser, from the folder shown for FLTK's own.
+    const auto open = [&](const std::string& path, const std::string& fromFolderShown) {
+        gui.focus(window);  // without a window manager, the closed dialog gives nobody the focus back
+        keys({"ctrl+o"});
+        EXPECT_TRUE(probe->waitForLine("COMMAND 10005"));
+        const std::string chooser = gui.findWindow("Open");
+        gui.focus(chooser);
+        std::this_thread::sleep_for(500ms);
+        // GTK's chooser takes a whole path typed into its location field, and shows a folder's
+        // only file selected; FLTK's own chooser takes a path from the folder it shows.
+        const bool fltk = gui.run({"xprop", "-id", chooser, "WM_CLASS"}).find("FLTK") != std::string::npos;
+        const std::string typed = fltk ? fromFolderShown : path;
+        if (!typed.empty()) gui.xdotool({"type", "--delay", "20", typed});
+        std::this_thread::sleep_for(300ms);
+        keys({"Return"});
+        return probe->waitForLine("OPEN");
+    };
+    EXPECT_EQ(open(file.string(), "takes/moved.bvh"), "OPENED " + file.string()) << "chosen from the probe's folder";
+    // The probe passes its current directory again, as the first time: the dialog starts in takes/.
+    EXPECT_EQ(open("", "moved.bvh"), "OPENED " + file.string());
+}
+
 TEST_F(PlatformGui, WindowDestroyedWhileItsMenuOpensEndsCleanly)
 {
     keys({"d", "alt+v"});  // the probe destroys its window at the first WM_INITMENUPOPUP
