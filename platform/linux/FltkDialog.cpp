@@ -16,6 +16,7 @@
 
 #include "platform/linux/Display.h"
 #include "platform/linux/FltkBackend.h"
+#include "platform/linux/FontConfiguration.h"
 #include "platform/linux/GlContext.h"
 #include "platform/linux/Utf.h"
 #include "platform/linux/Window.h"
@@ -31,10 +32,11 @@ std::string resolveFamily(const std::string& faceName)
     std::string family = "sans";
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(faceName.c_str()));
     if (pattern == nullptr) return family;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfig* config = fontConfiguration();
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
         FcChar8* name = nullptr;
         if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) family = reinterpret_cast<char*>(name);
         FcPatternDestroy(match);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/linux/FltkBackend.h"
+#include "platform/linux/FontConfiguration.h"
 #include "platform/linux/Icon.h"
 #include "platform/linux/MessageQueue.h"
 
@@ -30,6 +31,7 @@ bool openDisplay()
     // FLTK would end the process on a display it cannot open: open it here and hand it over.
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return false;
+    preloadFontConfiguration(true);  // while OpenGL starts up; FLTK's text shares it
     fl_open_display(display);
     Fl::visible_focus(0);  // keyboard focus stays on the client area, as on Windows
     Fl::dnd_text_ops(0);   // dropped text is not typed into widgets
