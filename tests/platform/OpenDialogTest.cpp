@@ -8,26 +8,26 @@
 
 TEST(OpenDialogFilter, NamesShowOnceAndPatternsBecomeFltks)
 {
-    EXPECT_EQ(fltkFilter(u"BVH Files (*.bvh)\0*.bvh\0"), "BVH Files \t*.bvh") << "FLTK appends (*.bvh) itself";
-    EXPECT_EQ(fltkFilter(u"Motions\0*.bvh;*.txt\0All\0*\0"), "Motions\t*.{bvh,txt}\nAll\t*");
-    EXPECT_EQ(fltkFilter(u"Odd (x)\0a*;*.b\0"), "Odd (x)\t{a*;*.b}");
+    EXPECT_EQ(fltkFilter(TEXT("BVH Files (*.bvh)\0*.bvh\0")), "BVH Files \t*.bvh") << "FLTK appends (*.bvh) itself";
+    EXPECT_EQ(fltkFilter(TEXT("Motions\0*.bvh;*.txt\0All\0*\0")), "Motions\t*.{bvh,txt}\nAll\t*");
+    EXPECT_EQ(fltkFilter(TEXT("Odd (x)\0a*;*.b\0")), "Odd (x)\t{a*;*.b}");
     EXPECT_EQ(fltkFilter(nullptr), "");
 }
 
 TEST(OpenDialogFolder, ReopensInTheLastFolderChosenWhenGivenTheFirstInitialDirectory)
 {
     OpenDialogFolder folder;
-    EXPECT_EQ(folder.start(u"/home/a"), u"/home/a");
-    EXPECT_EQ(folder.start(u"/home/a"), u"/home/a") << "nothing chosen yet";
-    folder.chosen(u"/data/walks/walk.bvh");
-    EXPECT_EQ(folder.start(u"/home/a"), u"/data/walks");
-    EXPECT_EQ(folder.start(u"/elsewhere"), u"/elsewhere") << "another initial directory is honoured";
+    EXPECT_EQ(folder.start(TEXT("/home/a")), TEXT("/home/a"));
+    EXPECT_EQ(folder.start(TEXT("/home/a")), TEXT("/home/a")) << "nothing chosen yet";
+    folder.chosen(TEXT("/data/walks/walk.bvh"));
+    EXPECT_EQ(folder.start(TEXT("/home/a")), TEXT("/data/walks"));
+    EXPECT_EQ(folder.start(TEXT("/elsewhere")), TEXT("/elsewhere")) << "another initial directory is honoured";
     EXPECT_EQ(folder.start(nullptr), std::nullopt);
-    folder.chosen(u"/top.bvh");
-    EXPECT_EQ(folder.start(u"/home/a"), u"/");
+    folder.chosen(TEXT("/top.bvh"));
+    EXPECT_EQ(folder.start(TEXT("/home/a")), TEXT("/"));
 
     OpenDialogFolder none;
     EXPECT_EQ(none.start(nullptr), std::nullopt);
-    none.chosen(u"/data/run.bvh");
-    EXPECT_EQ(none.start(nullptr), u"/data") << "no initial directory at first, none again";
+    none.chosen(TEXT("/data/run.bvh"));
+    EXPECT_EQ(none.start(nullptr), TEXT("/data")) << "no initial directory at first, none again";
 }
