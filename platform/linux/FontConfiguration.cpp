@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <future>
+#include <system_error>
 
 namespace {
 
@@ -18,7 +19,12 @@ public:
     void preload(bool share)
     {
         shared = shared || share;
-        if (!ready && !reading.valid()) reading = std::async(std::launch::async, FcInitLoadConfigAndFonts);
+        if (ready || reading.valid()) return;
+        try {
+            reading = std::async(std::launch::async, FcInitLoadConfigAndFonts);
+        } catch (const std::system_error&) {
+            // No thread to be had: the first font reads the configuration itself.
+        }
     }
 
     FcConfig* get()

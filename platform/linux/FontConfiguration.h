@@ -7,10 +7,10 @@
 
 struct _FcConfig;
 
-// Starts reading the configuration in the background (once; later calls only add sharing). With
-// shareWithToolkit, the configuration also becomes fontconfig's current one, which FLTK's text
-// (through Xft) and the dialogs' font matching use: the system's configuration is then read once,
-// not twice.
+// Starts reading the configuration in the background, once. With shareWithToolkit (given before
+// the configuration is first asked for), it also becomes fontconfig's current one, which FLTK's
+// text (through Xft) and the dialogs' font matching use: the system's configuration is then read
+// once, not twice.
 void preloadFontConfiguration(bool shareWithToolkit);
 
 // The configuration, waiting for a read in progress or reading it now; null when fontconfig
