@@ -86,9 +86,16 @@ TEST_F(SnapshotGui, IsTheWindowsClientAreaPixelForPixel)
     EXPECT_EQ(differing(snapshot(area, 1), first), 0u);
 
     gui.focus(window);
+    Pixels shown = first;
     for (int i = 0; i < 5; ++i) {
         gui.xdotool({"key", "x"});
-        std::this_thread::sleep_for(150ms);  // one step per idle pass: presses in one pass are one step
+        // Presses that reach the viewer in one idle pass make one step: each step shows before the next press.
+        Pixels now = gui.capture(area.x, area.y, area.width, area.height);
+        for (int poll = 0; poll < 50 && differing(now, shown) == 0; ++poll) {
+            std::this_thread::sleep_for(100ms);
+            now = gui.capture(area.x, area.y, area.width, area.height);
+        }
+        shown = now;
     }
     std::this_thread::sleep_for(300ms);
     const Pixels stepped = gui.capture(area.x, area.y, area.width, area.height);
