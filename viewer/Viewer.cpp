@@ -59,7 +59,16 @@ void Viewer::tick(double elapsedSeconds)
 {
     if (!motionLoaded()) return;
     const std::int32_t last = skeleton->frameCount - 1;
-    if (last < 0) return;  // no rows: the rest pose stays
+    if (last < 0) {
+        // No rows: the rest pose stays, and playback is at its end at once. A step asked for is
+        // used up here, not carried over to the next motion, and nothing plays on.
+        if (singleStep || !paused) {
+            singleStep = false;
+            pacing.restart();
+            setPaused(true);
+        }
+        return;
+    }
     if (singleStep) {
         frameIndex += 1;
         if (frameIndex > last) frameIndex = loop ? 0 : last;
