@@ -69,6 +69,13 @@ constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security, DWORD creation,
                    DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED* overlapped);
+
+// The error of the calling thread's last failed call among those that record one: ReadFile records
+// ERROR_READ_FAULT. (Windows ends a read from a pipe its writer has closed with ERROR_BROKEN_PIPE;
+// here such a read succeeds with 0 bytes, as at the end of a file.)
+constexpr DWORD ERROR_READ_FAULT = 30;
+constexpr DWORD ERROR_BROKEN_PIPE = 109;
+DWORD GetLastError();
 BOOL CloseHandle(HANDLE object);
 
 union LARGE_INTEGER {
