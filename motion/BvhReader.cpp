@@ -1,5 +1,6 @@
 #include "motion/BvhReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -55,8 +56,9 @@ std::uint64_t streamSize(std::FILE* file)
 
 }  // namespace
 
-bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
+bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
 {
+    kept = keep;
     total = depth = lineNumber = failLine = 0;
     reason.clear();
     const Skeleton given = skeleton;
@@ -203,7 +205,8 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
     // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
     // at its end anyway; the value array is then not allocated, so a tiny file cannot claim gigabytes.
     const bool cannotFit = fileSize > 0 && std::uint64_t(frames) > fileSize - lines->consumed();
-    if (!cannotFit && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
+    const std::int32_t rows = kept == Keep::FirstFrame ? std::min(frames, 1) : frames;
+    if (!cannotFit && !skeleton.allocValues(rows, frameTime, total)) return fail("out of memory");
     for (std::int32_t f = 0; f < frames; ++f) {
         char* cursor = readLine();
         if (cursor == nullptr) {
@@ -212,7 +215,7 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
             if (lines->readFailed()) reason = "cannot read file";
             return false;
         }
-        if (cannotFit) continue;
+        if (cannotFit || f >= rows) continue;  // the line only has to be there
         float* row = skeleton.frameValues(f);
         for (std::int32_t k = 0; k < total; ++k) {
             if (!nextValue(cursor, row[k])) break;  // the line is used up: the rest stay 0.0

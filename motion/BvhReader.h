@@ -13,9 +13,14 @@
 // file leaves the skeleton without a root; refusedLine() and refusalReason() say where and why.
 class BvhReader {
 public:
+    // The frames whose values a read keeps. The whole file is read and checked either way, so a
+    // file is accepted or refused alike; FirstFrame keeps only the first frame (a motion of one
+    // frame, or of none) and converts no other frame's numbers.
+    enum class Keep { AllFrames, FirstFrame };
+
     // Fills the empty skeleton from the file at path. True exactly when skeleton.root was stored.
     // On failure the skeleton is left exactly as it was given (no values, no numbers).
-    bool read(LPCWSTR path, Skeleton& skeleton);
+    bool read(LPCWSTR path, Skeleton& skeleton, Keep keep = Keep::AllFrames);
 
     // The 1-based physical line of the last refusal (0 when the file could not be opened) and a
     // short reason such as: expected "MOTION".
@@ -38,6 +43,7 @@ private:
     bool failAtEnd(const char* expected);
     bool failExpecting(const char* expected, const char* line);
 
+    Keep kept = Keep::AllFrames;
     LineReader* lines = nullptr;
     std::uint64_t fileSize = 0;  // 0 when unknown
     std::int32_t total = 0;      // channels read so far: the skeleton's channelsPerFrame

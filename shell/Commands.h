@@ -31,3 +31,9 @@ int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::S
 // frames written and the frames per second. 1 and 2 as for runSnapshot.
 int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
               CommandLine::Size size);
+
+// `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no
+// control bar, no text), N pixels square, the camera framing the whole skeleton whatever the
+// file's units, as PNG: a file manager's thumbnail. Only the first frame's numbers are converted,
+// but the whole file is checked: a refused file gives 1 and no picture.
+int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size);

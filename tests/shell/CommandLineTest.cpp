@@ -148,7 +148,9 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
         {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
-        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot or --render"},
+        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render or --thumbnail"},
+        {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
+        {"--thumbnail out.png --frame 2 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
     };
     for (const auto& c : cases) {
