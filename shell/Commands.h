@@ -5,10 +5,15 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "resources/Image.h"
 #include "shell/CommandLine.h"
 
 // The usage error for a frame the motion does not have: its line on stderr, and 2.
 int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);
+
+// The end of a picture command: the picture drawn written to output as PNG, 0; or its one line on
+// stderr, and 1, when it could not be drawn (out of memory) or written.
+int writePicture(bool drawn, const Image& picture, LPCWSTR output);
 
 // `vexo --check FILE...`: one line per file on stdout; 0 when all were accepted, 1 when any was
 // refused.

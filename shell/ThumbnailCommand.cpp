@@ -24,13 +24,5 @@ int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size)
         return 1;
     }
     Image picture;
-    if (!offscreen.drawWholeSkeleton(picture, MARGIN)) {
-        std::fputs("vexo: out of memory for the picture\n", stderr);
-        return 1;
-    }
-    if (!picture.savePng(output)) {
-        std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(output).c_str());
-        return 1;
-    }
-    return 0;
+    return writePicture(offscreen.drawWholeSkeleton(picture, MARGIN), picture, output);
 }
