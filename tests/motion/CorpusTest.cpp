@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "LoadBvh.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ TEST(Corpus, EveryRealFileLoadsWithItsListedCounts)
     const std::vector<Expected> table = corpusTable();
     ASSERT_GE(table.size(), 15u);
     for (const Expected& row : table) {
-        const LoadResult r = loadBvhFile((corpusDir() / row.file).u16string().c_str());
+        const LoadResult r = loadBvhFile(widePath(corpusDir() / row.file).c_str());
         ASSERT_TRUE(r.ok()) << row.file << ":" << r.line << ": " << r.reason;
         int withChannels = 0, endSites = 0;
         countJoints(r.skeleton->root, withChannels, endSites);
@@ -69,7 +70,7 @@ TEST(Corpus, EveryRealFileLoadsWithItsListedCounts)
         EXPECT_EQ(r.skeleton->frameCount, row.frames) << row.file;
 
         // Keeping only the first frame gives that frame's values, as a motion of one frame.
-        const LoadResult first = loadBvhFile((corpusDir() / row.file).u16string().c_str(), BvhReader::Keep::FirstFrame);
+        const LoadResult first = loadBvhFile(widePath(corpusDir() / row.file).c_str(), BvhReader::Keep::FirstFrame);
         ASSERT_TRUE(first.ok()) << row.file << ":" << first.line << ": " << first.reason;
         EXPECT_EQ(first.skeleton->frameCount, std::min(row.frames, 1)) << row.file;
         EXPECT_EQ(first.skeleton->channelsPerFrame, row.channels) << row.file;

@@ -17,6 +17,7 @@
 
 #include "LoadBvh.h"
 #include "ViewerSession.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ TEST(MalformedCorpus, TheReaderRefusesEachWhereAndWhyTheTableSays)
     for (const Refusal& expected : expectedRefusals()) {
         for (const BvhReader::Keep keep : {BvhReader::Keep::AllFrames, BvhReader::Keep::FirstFrame}) {
             SCOPED_TRACE(expected.file + (keep == BvhReader::Keep::FirstFrame ? ", first frame kept" : ""));
-            const LoadResult result = loadBvhFile((CORPUS / expected.file).u16string().c_str(), keep);
+            const LoadResult result = loadBvhFile(widePath(CORPUS / expected.file).c_str(), keep);
             EXPECT_FALSE(result.ok());
             EXPECT_EQ(result.skeleton->values, nullptr);
             EXPECT_EQ(result.skeleton->frameCount, 0);
