@@ -1,5 +1,6 @@
 #include "shell/FloatText.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -29,26 +30,45 @@ struct Powers {
 constexpr Powers<std::uint64_t, MAX_SCALE + 1> POWERS_OF_5(5);
 constexpr Powers<Wide, 31> POWERS_OF_10(10);
 
-// floor(value * 10^k), and how the dropped fraction compares with one half (-1, 0, +1).
+// What was dropped below the last digit kept, which is all that rounding to nearest, ties to even,
+// needs to know.
+enum class Rest { None, BelowHalf, Half, AboveHalf };
+
+// A dropped part against the half of the unit it is a part of.
+template <typename T>
+Rest restOf(T part, T half)
+{
+    return part == 0 ? Rest::None : part < half ? Rest::BelowHalf : part == half ? Rest::Half : Rest::AboveHalf;
+}
+
+// floor(value * 10^k) and the rest.
 struct Scaled {
     std::uint64_t digits;
-    int restAgainstHalf;
-};
+    Rest rest;
 
-template <typename T>
-int compare(T a, T b)
-{
-    return a < b ? -1 : a > b ? 1 : 0;
-}
+    // The same scaled by a tenth: the digit dropped joins the rest.
+    Scaled tenth() const
+    {
+        const std::uint64_t last = digits % 10;
+        const Rest below = last == 0 ? (rest == Rest::None ? Rest::None : Rest::BelowHalf)
+                           : last < 5 ? Rest::BelowHalf
+                           : last > 5 ? Rest::AboveHalf
+                                      : (rest == Rest::None ? Rest::Half : Rest::AboveHalf);
+        return {digits / 10, below};
+    }
+    std::uint64_t rounded() const
+    {
+        return digits + (rest == Rest::AboveHalf || (rest == Rest::Half && (digits & 1) != 0));
+    }
+};
 
 // product * 2^shift, exactly.
 template <typename T>
 Scaled shifted(T product, int shift)
 {
-    if (shift >= 0) return {std::uint64_t(product << shift), -1};
+    if (shift >= 0) return {std::uint64_t(product << shift), Rest::None};
     const T digits = product >> -shift;
-    const T rest = product - (digits << -shift);
-    return {std::uint64_t(digits), compare(rest, T{1} << (-shift - 1))};
+    return {std::uint64_t(digits), restOf(product - (digits << -shift), T{1} << (-shift - 1))};
 }
 
 // value = m * 2^e; k from -30 to 27.
@@ -57,23 +77,30 @@ Scaled scale(std::uint32_t m, int e, int k)
     if (k < 0) {  // value >= 10^9 is an integer: divide it by 10^-k
         const Wide value = Wide{m} << e;
         const Wide divisor = POWERS_OF_10.of[-k];
-        return {std::uint64_t(value / divisor), compare(2 * (value % divisor), divisor)};
+        const Wide digits = value / divisor;
+        return {std::uint64_t(digits), restOf(2 * (value - digits * divisor), divisor)};
     }
     // value * 10^k = m * 5^k * 2^(e + k)
     if (k <= MAX_NARROW_SCALE) return shifted(std::uint64_t{m} * POWERS_OF_5.of[k], e + k);
     return shifted(Wide{m} * POWERS_OF_5.of[k], e + k);
 }
 
+// "00" to "99", two characters each.
+constexpr struct DigitPairs {
+    std::uint16_t of[100];
+    constexpr DigitPairs() : of{}
+    {
+        for (int i = 0; i < 100; ++i) of[i] = std::uint16_t(('0' + i / 10) | ('0' + i % 10) << 8);
+    }
+} DIGIT_PAIRS;
+
 // The eight decimal digits of value (below 10^8) as characters, the first in the lowest byte, so
-// that storing the word writes them in reading order: two groups of four, four pairs, eight
-// digits, each split by multiplying with a scaled reciprocal that is exact over its range.
+// that storing the word writes them in reading order.
 std::uint64_t eightDigits(std::uint32_t value)
 {
-    const std::uint64_t fours = (value / 10000) | (std::uint64_t{value % 10000} << 32);
-    const std::uint64_t hundreds = ((fours * 10486) >> 20) & 0x0000007f0000007fu;
-    const std::uint64_t pairs = hundreds | ((fours - 100 * hundreds) << 16);
-    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000f000f000f000fu;
-    return tens | ((pairs - 10 * tens) << 8);
+    const std::uint32_t high = value / 10000, low = value % 10000;
+    return std::uint64_t{DIGIT_PAIRS.of[high / 100]} | std::uint64_t{DIGIT_PAIRS.of[high % 100]} << 16 |
+           std::uint64_t{DIGIT_PAIRS.of[low / 100]} << 32 | std::uint64_t{DIGIT_PAIRS.of[low % 100]} << 48;
 }
 
 void store(char* out, std::uint64_t word)
@@ -87,9 +114,9 @@ constexpr std::uint64_t ZEROS = 0x3030303030303030u;  // "00000000"
 char* layOut(char* out, std::uint32_t digits, int exponent)
 {
     const char first = char('0' + digits / 100000000);
-    const std::uint64_t rest = eightDigits(digits % 100000000);  // d1...d8, d8 in the top byte
-    const int count = rest == 0 ? 1 : 9 - std::countl_zero(rest) / 8;  // %g drops trailing zeros
-    const std::uint64_t restText = rest | ZEROS;
+    const std::uint64_t restText = eightDigits(digits % 100000000);  // d1...d8, d8 in the top byte
+    const std::uint64_t rest = restText ^ ZEROS;                      // the digits' values
+    const int count = 9 - std::countl_zero(rest) / 8;                 // %g drops trailing zeros
 
     if (exponent < -4 || exponent > 8) {
         out[0] = first;
@@ -109,13 +136,13 @@ char* layOut(char* out, std::uint32_t digits, int exponent)
         store(out + 2 - exponent, restText);
         return out + 1 - exponent + count;
     }
+    // Written whole, point and all, then cut: the length alone says whether a fraction is left.
     const int whole = exponent + 1;  // digits before the point
     out[0] = first;
     store(out + 1, restText);
-    if (count <= whole) return out + whole;
     out[whole] = '.';
-    store(out + whole + 1, restText >> (8 * (whole - 1)));
-    return out + count + 1;
+    store(out + whole + 1, restText >> (8 * std::min(whole - 1, 7)));
+    return out + (count > whole ? count + 1 : whole);
 }
 
 }  // namespace
@@ -126,7 +153,8 @@ char* writeFloatText(char* out, float value)
     const bool negative = (bits >> 31) != 0;
     const std::uint32_t biased = (bits >> 23) & 0xff;
     const std::uint32_t fraction = bits & 0x7fffff;
-    if (negative) *out++ = '-';
+    *out = '-';
+    out += negative;
     if (biased == 0xff) {
         std::memcpy(out, fraction != 0 ? "nan" : "inf", 3);
         return out + 3;
@@ -146,12 +174,11 @@ char* writeFloatText(char* out, float value)
         return std::to_chars(out, out + FLOAT_TEXT_MAX, double(magnitude), std::chars_format::general, 9).ptr;
     }
     Scaled scaled = scale(m, e, 8 - exponent);
-    if (scaled.digits >= MAX_DIGITS) scaled = scale(m, e, 8 - ++exponent);
-    auto digits = std::uint32_t(scaled.digits);
-    if (scaled.restAgainstHalf > 0 || (scaled.restAgainstHalf == 0 && (digits & 1) != 0)) ++digits;
-    if (digits == MAX_DIGITS) {  // 9.999999996 rounds up to 10.0000000
-        digits /= 10;
+    if (scaled.digits >= MAX_DIGITS) {  // ten digits: the value reaches the next power of ten
+        scaled = scaled.tenth();
         ++exponent;
     }
-    return layOut(out, digits, exponent);
+    auto digits = std::uint32_t(scaled.rounded());
+    const bool carried = digits == MAX_DIGITS;  // 9.999999996 rounds up to 10.0000000
+    return layOut(out, carried ? MAX_DIGITS / 10 : digits, exponent + carried);
 }
