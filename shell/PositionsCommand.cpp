@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -13,9 +14,10 @@
 
 namespace {
 
-// Rows per batch of frames made on one core: large enough that handing batches between threads
-// costs nothing, small enough that the batches in flight stay a few megabytes.
-constexpr std::int64_t ROWS_PER_BATCH = 16384;
+// Text per batch of frames made on one core, at most (or one frame's, when that is more): large
+// enough that handing batches between threads costs nothing, small enough that the batches in
+// flight stay a few megabytes.
+constexpr size_t BATCH_BYTES = size_t{1} << 20;
 
 // A name as written, quoted when it holds a character that CSV gives a meaning; a quote is written
 // twice.
@@ -97,7 +99,7 @@ private:
 // Writes frames first to last (0-based) on stdout, batches of frames made on all cores.
 bool writeFrames(const FrameRows& rows, std::int32_t first, std::int32_t last)
 {
-    const std::int64_t framesPerBatch = std::max<std::int64_t>(1, ROWS_PER_BATCH / std::int64_t(rows.joints()));
+    const std::int64_t framesPerBatch = std::max<std::int64_t>(1, std::int64_t(BATCH_BYTES / rows.bound()));
     const std::int64_t frames = std::int64_t{last} - first + 1;
     OrderedBatches batches((frames + framesPerBatch - 1) / framesPerBatch);
     struct Slot {
