@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Whole processes of the output commands, timed as a user runs them, the variants in turn round after
-# round (A B A B ...) so that all see the same machine load; medians with the lowest and highest:
+# round (A B A B ...) so that all see the same machine load; medians of the wall time with the
+# lowest and highest, and of the processor time (user and system, all threads), which other
+# programs on the machine disturb less:
 # - `vexo --positions` of a large motion to a file and to /dev/null, and `vexo --check` of it (the
 #   reading alone), for this build and, with --against, another vexo (a baseline build);
 # - `vexo --thumbnail` at 256 pixels of the sample and of a ~10 MB motion cut from the large one.
@@ -34,7 +36,7 @@ awk -v limit=10000000 '
           if (i == motion + 1) print "Frames: " frames; else print lines[i] } }' "$file" >"$small"
 
 python3 - "$build/shell/vexo" "$against" "$rounds" "$file" "$small" "$here/../assets/samples/walk.bvh" "$scratch" <<'PY'
-import os, statistics, subprocess, sys, time
+import os, resource, statistics, subprocess, sys, time
 vexo, against, rounds, large, small, sample, scratch = sys.argv[1:8]
 builds = [("this build", vexo)] + ([("--against", against)] if against else [])
 csv = os.path.join(scratch, "positions.csv")
@@ -50,15 +52,22 @@ variants += [
     ("this build: --thumbnail, sample", [vexo, "--thumbnail", png, "--size", "256", sample], None),
     (f"this build: --thumbnail, {os.path.getsize(small) / 1e6:.0f} MB", [vexo, "--thumbnail", png, "--size", "256", small], None),
 ]
-seconds = {name: [] for name, _, _ in variants}
+def processor_seconds():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+wall = {name: [] for name, _, _ in variants}
+processor = {name: [] for name, _, _ in variants}
 for _ in range(int(rounds)):
     for name, command, output in variants:
         with open(output or os.devnull, "wb") as out:
-            start = time.monotonic()
+            start, used = time.monotonic(), processor_seconds()
             subprocess.run(command, stdout=out, check=True)
-            seconds[name].append(time.monotonic() - start)
-print(f"{os.path.basename(large)}: {os.path.getsize(large) / 1e6:.1f} MB; wall seconds over {rounds} rounds: median (lowest-highest)")
+            wall[name].append(time.monotonic() - start)
+            processor[name].append(processor_seconds() - used)
+print(f"{os.path.basename(large)}: {os.path.getsize(large) / 1e6:.1f} MB; seconds over {rounds} rounds, medians")
+print(f"  {'':42s} {'wall (lowest-highest)':>24s} {'processor':>10s}")
 for name, _, _ in variants:
-    s = seconds[name]
-    print(f"  {name:42s} {statistics.median(s):7.3f}  ({min(s):.3f}-{max(s):.3f})")
+    w, p = wall[name], processor[name]
+    print(f"  {name:42s} {statistics.median(w):7.3f} ({min(w):.3f}-{max(w):.3f}) {statistics.median(p):10.3f}")
 PY

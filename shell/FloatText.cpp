@@ -34,11 +34,12 @@ constexpr Powers<Wide, 31> POWERS_OF_10(10);
 // needs to know.
 enum class Rest { None, BelowHalf, Half, AboveHalf };
 
-// A dropped part against the half of the unit it is a part of.
+// A dropped part against the half of the unit it is a part of: the count of the marks it reaches,
+// in the order of Rest.
 template <typename T>
 Rest restOf(T part, T half)
 {
-    return part == 0 ? Rest::None : part < half ? Rest::BelowHalf : part == half ? Rest::Half : Rest::AboveHalf;
+    return Rest(int(part != 0) + int(part >= half) + int(part > half));
 }
 
 // floor(value * 10^k) and the rest.
@@ -46,15 +47,11 @@ struct Scaled {
     std::uint64_t digits;
     Rest rest;
 
-    // The same scaled by a tenth: the digit dropped joins the rest.
+    // The same scaled by a tenth: the digit dropped joins the rest, in twentieths of the new unit
+    // (the old rest only tells whether anything follows the digit).
     Scaled tenth() const
     {
-        const std::uint64_t last = digits % 10;
-        const Rest below = last == 0 ? (rest == Rest::None ? Rest::None : Rest::BelowHalf)
-                           : last < 5 ? Rest::BelowHalf
-                           : last > 5 ? Rest::AboveHalf
-                                      : (rest == Rest::None ? Rest::Half : Rest::AboveHalf);
-        return {digits / 10, below};
+        return {digits / 10, restOf(2 * (digits % 10) + (rest != Rest::None), std::uint64_t{10})};
     }
     std::uint64_t rounded() const
     {
