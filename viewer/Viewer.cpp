@@ -15,7 +15,7 @@ Viewer::~Viewer()
 int Viewer::onCreate()
 {
     if (!createGlContext()) return -1;
-    createControlBar();
+    if (!sceneOnly) createControlBar();
     if (startupFilePath != nullptr) loadFile(startupFilePath);  // a refused file leaves the viewer empty
     return 0;
 }
@@ -29,6 +29,12 @@ bool Viewer::loadFile(LPCWSTR path)
         Skeleton::destroy(loaded);
         return false;
     }
+    showMotion(loaded);
+    return true;
+}
+
+void Viewer::showMotion(Skeleton* loaded)
+{
     Skeleton::destroy(skeleton);
     skeleton = loaded;
     // A frame number of the previous motion means nothing in this one.
@@ -40,7 +46,6 @@ bool Viewer::loadFile(LPCWSTR path)
     frameRoot();
     rebuildSceneLists(size);
     layoutControlBar();
-    return true;
 }
 
 const float* Viewer::currentRow() const
