@@ -21,8 +21,11 @@ std::string ours(float value)
     return std::string(text, writeFloatText(text, value));
 }
 
+// printf("%.9g") as glibc does it. A NaN keeps its sign there ("-nan"), while other C libraries
+// (the Windows runtime's) drop it; the program writes glibc's spelling everywhere.
 std::string printed(float value)
 {
+    if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     char text[32];
     return std::string(text, size_t(std::snprintf(text, sizeof text, "%.9g", double(value))));
 }
