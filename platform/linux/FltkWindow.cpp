@@ -47,7 +47,8 @@ public:
     void detach() { window = nullptr; }
 
 private:
-    void postMouse(UINT message);
+    // held: buttons to report as down besides those FLTK reports.
+    void postMouse(UINT message, WPARAM held = 0);
     void postDrop();
 
     HWND window;
@@ -55,9 +56,9 @@ private:
     WPARAM lastMoveKeys = 0;
 };
 
-void ClientArea::postMouse(UINT message)
+void ClientArea::postMouse(UINT message, WPARAM held)
 {
-    WPARAM keys = 0;
+    WPARAM keys = held;
     const int state = Fl::event_state();
     if (state & FL_BUTTON1) keys |= MK_LBUTTON;
     if (state & FL_BUTTON3) keys |= MK_RBUTTON;
@@ -99,10 +100,16 @@ int ClientArea::handle(int event)
         postMouse(left ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN));
         return 1;
     }
-    case FL_RELEASE:
-        if (Fl::event_button() == FL_LEFT_MOUSE) postMouse(WM_LBUTTONUP);
-        else if (Fl::event_button() == FL_RIGHT_MOUSE) postMouse(WM_RBUTTONUP);
+    case FL_RELEASE: {
+        const bool left = Fl::event_button() == FL_LEFT_MOUSE;
+        if (!left && Fl::event_button() != FL_RIGHT_MOUSE) return 1;
+        // FLTK hands on the moves of a batch of X events only after the batch, so a quick drag would
+        // reach the window as a release before its moves. As on Windows, the window first learns
+        // where the pointer went, with the button still down, then of the release.
+        postMouse(WM_MOUSEMOVE, left ? MK_LBUTTON : MK_RBUTTON);
+        postMouse(left ? WM_LBUTTONUP : WM_RBUTTONUP);
         return 1;
+    }
     case FL_MOVE:
     case FL_DRAG: postMouse(WM_MOUSEMOVE); return 1;
     case FL_DND_ENTER:

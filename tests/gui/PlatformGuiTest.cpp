@@ -167,6 +167,20 @@ TEST_F(PlatformGui, MouseCoordinatesAreClientRelativeAndNegativeWhileCaptured)
     EXPECT_EQ(probe->waitForLine("RBUTTONUP"), "RBUTTONUP 0 50 60");
 }
 
+TEST_F(PlatformGui, AQuickDragReachesTheWindowAsMovesBeforeItsRelease)
+{
+    gui.xdotool({"mousemove", std::to_string(clientX(100)), std::to_string(clientY(100))});
+    ASSERT_TRUE(probe->waitForLine("MOUSEMOVE 0 100 100"));
+    keys({"b"});
+    ASSERT_TRUE(probe->waitForLine("KEYDOWN 66"));
+    // While the probe is busy the whole drag queues up, as from a quick hand on a busy machine.
+    gui.xdotool({"mousedown", "1", "mousemove", std::to_string(clientX(300)), std::to_string(clientY(120)),
+                 "mouseup", "1"});
+    ASSERT_TRUE(probe->waitForLine("LBUTTONUP 0 300 120"));
+    const std::vector<std::string>& lines = probe->history();
+    EXPECT_EQ(lines[lines.size() - 2], "MOUSEMOVE 1 300 120");
+}
+
 TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
 {
     gui.xdotool({"mousemove", std::to_string(clientX(120)), std::to_string(clientY(80))});
