@@ -128,6 +128,8 @@ int ClientArea::handle(int event)
 // the menu bar.
 class FrameWindow : public Fl_Window {
 public:
+    static constexpr int MIN_WIDTH = 100;
+
     FrameWindow(HWND window, int x, int y, int width, int height)
         : Fl_Window(width, height), window(window)
     {
@@ -137,6 +139,9 @@ public:
         client = new ClientArea(window, menuHeight, width, std::max(height - menuHeight, 0));
         end();
         resizable(client);
+        // As on Windows, the window may shrink until the client area is all but gone (an X window
+        // keeps at least one pixel); FLTK's own limit would keep 100 pixels of it.
+        size_range(MIN_WIDTH, menuHeight + 1);
         callback(closeBox, window);
         const std::string title = utf16ToUtf8(window->title);
         copy_label(title.c_str());

@@ -253,6 +253,16 @@ TEST_F(PlatformGui, ResizingTheWindowSendsSizeOfTheClientArea)
     EXPECT_EQ(gui.pixel(clientX(630), clientY(450)), 0x999999u) << "GL draws the whole new client area";
 }
 
+TEST_F(PlatformGui, TheWindowManagerMayShrinkTheClientAreaToOnePixel)
+{
+    // A window manager keeps a window no smaller than its hints say; the client area, below the
+    // menu bar, may go down to one pixel as on Windows.
+    const std::string hints = gui.run({"xprop", "-id", window, "WM_NORMAL_HINTS"});
+    EXPECT_NE(hints.find("minimum size: 100 by " + std::to_string(MENU_BAR_HEIGHT + 1)), std::string::npos) << hints;
+    gui.xdotool({"windowsize", window, "300", std::to_string(MENU_BAR_HEIGHT + 1)});
+    EXPECT_EQ(probe->waitForLine("SIZE"), "SIZE 300 1");
+}
+
 TEST_F(PlatformGui, WindowShowsIcon100)
 {
     const std::string icon = gui.run({"xprop", "-id", window, "_NET_WM_ICON"});
