@@ -27,6 +27,7 @@
 
 #include "motion/BvhReader.h"
 #include "motion/Pose.h"
+#include "resources/WideText.h"
 
 namespace fs = std::filesystem;
 
@@ -304,7 +305,7 @@ struct Loaded {
 std::optional<Timing> timeVexoLoad(const fs::path& path, Loaded& loaded)
 {
     BvhReader reader;
-    const std::u16string wide = path.u16string();
+    const WideText wide = widePath(path);
     const Stopwatch stopwatch;
     const bool ok = reader.read(wide.c_str(), *loaded.skeleton);
     const Timing timing = stopwatch.elapsed();

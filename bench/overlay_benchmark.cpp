@@ -63,11 +63,11 @@ int main()
 
     const double makeFont = medianMicroseconds(
         [] {
-            Font* font = acquireFont(u"Arial", 9);
+            Font* font = acquireFont(TEXT("Arial"), 9);
             releaseFont(font);
         },
         1, 5);
-    Font* font = acquireFont(u"Arial", 9);
+    Font* font = acquireFont(TEXT("Arial"), 9);
 
     // The control bar as the viewer lays it out for a 100-frame motion in a 640-wide window.
     Panel root;
@@ -75,7 +75,7 @@ int main()
     Slider slider;
     button.initialize();
     WideString locator;
-    makeLocator(guiModuleHandle(), u"pause.png", locator);
+    makeLocator(guiModuleHandle(), TEXT("pause.png"), locator);
     button.setIcon(locator.data);
     locator.release();
     slider.initialize();
@@ -106,7 +106,7 @@ int main()
     std::printf("overlay_benchmark (offscreen %dx%d, %s)\n", WIDTH, HEIGHT, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     std::printf("  acquireFont(\"Arial\", 9), first reference  %9.1f us\n", makeFont);
     std::printf("  measureText(\"Frame: 1/120\")               %9.2f us\n",
-                medianMicroseconds([&] { measureText(font, u"Frame: 1/120", extent); }, 2000));
+                medianMicroseconds([&] { measureText(font, TEXT("Frame: 1/120"), extent); }, 2000));
     std::printf("  overlay pass, nothing drawn                %9.2f us\n", medianMicroseconds(pass([] {}), 50));
     std::printf("  overlay pass, heads-up text (7 lines)      %9.2f us\n", medianMicroseconds(pass(hudText), 50));
     std::printf("  overlay pass, control bar                  %9.2f us\n", medianMicroseconds(pass(controlBar), 50));

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "resources/WideText.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
 #include "widgets/Gui.h"
@@ -96,7 +97,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "render_benchmark: cannot create the viewer's window\n");
         return 1;
     }
-    const std::u16string path = std::filesystem::path(options.file).u16string();
+    const WideText path = widePath(options.file);
     if (!viewer->loadFile(path.c_str())) {
         std::fprintf(stderr, "render_benchmark: %s was refused\n", options.file.c_str());
         return 1;

@@ -47,7 +47,7 @@ bool measureText(const Font* font, LPCWSTR text, float extent[4])
     if (dc == nullptr) return true;
     HGDIOBJ previous = SelectObject(dc, font->fontHandle);
     RECT rect = {0, 0, 2147483647, 2147483647};
-    if (DrawTextW(dc, text != nullptr ? text : u"", -1, &rect, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE) != 0) {
+    if (DrawTextW(dc, text != nullptr ? text : TEXT(""), -1, &rect, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE) != 0) {
         extent[2] = static_cast<float>(rect.right);
         extent[3] = static_cast<float>(rect.bottom);
     }

@@ -16,7 +16,7 @@ constexpr GLsizei GLYPH_COUNT = 223;  // codes 32..254
 
 LPCWSTR textOrEmpty(const WideString& text)
 {
-    return text.data != nullptr ? text.data : u"";
+    return text.data != nullptr ? text.data : TEXT("");
 }
 
 // A failure leaves the Font for destroyFont to clean up.
@@ -62,7 +62,7 @@ std::uint32_t fontHash(LPCWSTR faceName, std::int32_t pointSize)
 
 Font* FontCache::acquire(LPCWSTR faceName, std::int32_t pointSize)
 {
-    if (faceName == nullptr) faceName = u"";
+    if (faceName == nullptr) faceName = TEXT("");
     const std::uint32_t hash = fontHash(faceName, pointSize);
     FontCacheEntry*& head = buckets[hash % BUCKET_COUNT];
     for (FontCacheEntry* entry = head; entry != nullptr; entry = entry->next) {

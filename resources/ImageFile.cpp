@@ -30,5 +30,5 @@ bool Image::loadPngFile(LPCWSTR path)
 
 bool Image::loadImageFile(LPCWSTR path)
 {
-    return path != nullptr && lstrcmpiW(PathFindExtensionW(path), u".png") == 0 && loadPngFile(path);
+    return path != nullptr && lstrcmpiW(PathFindExtensionW(path), TEXT(".png")) == 0 && loadPngFile(path);
 }

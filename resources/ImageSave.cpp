@@ -53,7 +53,7 @@ bool writeStream(png_structp png, png_infop info, FILE* file, const Image& image
 bool Image::savePng(LPCWSTR path) const
 {
     if (pixels == nullptr || width <= 0 || height <= 0) return false;
-    FILE* file = _wfopen(path, u"wb");
+    FILE* file = _wfopen(path, TEXT("wb"));
     if (file == nullptr) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpBack, dropWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;

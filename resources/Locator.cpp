@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr WCHAR RESOURCE_SCHEME[] = u"res://";
-constexpr WCHAR FILE_SCHEME[] = u"file://";
+constexpr WCHAR RESOURCE_SCHEME[] = TEXT("res://");
+constexpr WCHAR FILE_SCHEME[] = TEXT("file://");
 constexpr int HANDLE_DIGITS = 8;
 
 // Whether text starts with prefix, code unit for code unit.
@@ -22,16 +22,16 @@ bool startsWith(LPCWSTR text, LPCWSTR prefix)
 
 int hexDigitValue(WCHAR c)
 {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+    if (c >= TEXT('0') && c <= TEXT('9')) return c - TEXT('0');
+    if (c >= TEXT('a') && c <= TEXT('f')) return c - TEXT('a') + 10;
+    if (c >= TEXT('A') && c <= TEXT('F')) return c - TEXT('A') + 10;
     return -1;
 }
 
 // "0x", exactly 8 hexadecimal digits, then "/" and the name.
 ParsedLocator parseResource(LPCWSTR text)
 {
-    if (text[0] != u'0' || text[1] != u'x') return {};
+    if (text[0] != TEXT('0') || text[1] != TEXT('x')) return {};
     text += 2;
     std::uint32_t value = 0;
     for (int i = 0; i < HANDLE_DIGITS; ++i, ++text) {
@@ -39,7 +39,7 @@ ParsedLocator parseResource(LPCWSTR text)
         if (digit < 0) return {};
         value = value * 16 + static_cast<std::uint32_t>(digit);
     }
-    if (*text != u'/') return {};
+    if (*text != TEXT('/')) return {};
 
     ParsedLocator parsed;
     parsed.kind = ParsedLocator::Kind::Resource;
@@ -54,12 +54,12 @@ bool makeLocator(HMODULE module, LPCWSTR name, WideString& out)
 {
     if (module != nullptr) {
         // "res://0x" + 8 lower-case digits + "/"
-        WCHAR prefix[100] = u"res://0x";
+        WCHAR prefix[100] = TEXT("res://0x");
         const auto value = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(module));
         for (int i = 0; i < HANDLE_DIGITS; ++i) {
-            prefix[8 + i] = u"0123456789abcdef"[(value >> (4 * (HANDLE_DIGITS - 1 - i))) & 0xF];
+            prefix[8 + i] = TEXT("0123456789abcdef")[(value >> (4 * (HANDLE_DIGITS - 1 - i))) & 0xF];
         }
-        prefix[8 + HANDLE_DIGITS] = u'/';
+        prefix[8 + HANDLE_DIGITS] = TEXT('/');
         if (!out.assign(prefix)) return false;
     } else if (!out.assign(FILE_SCHEME)) {
         return false;

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr WCHAR WINDOW_TITLE[] = u"VEXO";
+constexpr WCHAR WINDOW_TITLE[] = TEXT("VEXO");
 constexpr WORD ICON_ID = 100;
 constexpr WORD MENU_ID = 101;
 constexpr WORD ACCELERATORS_ID = 103;

@@ -8,7 +8,7 @@ class Viewer;
 constexpr double IDLE_STEP_SECONDS = 0.008;
 
 // The class of the main window; its procedure is windowProcedure.
-inline constexpr WCHAR MAIN_WINDOW_CLASS[] = u"VEXOWnd";
+inline constexpr WCHAR MAIN_WINDOW_CLASS[] = TEXT("VEXOWnd");
 
 bool registerWindowClass(LPCWSTR className, HICON icon);
 void unregisterWindowClass(LPCWSTR className);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "motion/BvhNumbers.h"
+#include "resources/WideText.h"
 #include "shell/Commands.h"
 
 namespace {
@@ -22,9 +23,9 @@ constexpr const char* USAGE =
 
 using Mode = CommandLine::Mode;
 
-bool isOption(LPCWSTR argument, const char16_t* name)
+bool isOption(LPCWSTR argument, const WCHAR* name)
 {
-    return std::u16string_view(argument) == name;
+    return WideTextView(argument) == name;
 }
 
 bool setMode(CommandLine& line, Mode mode, LPCWSTR argument)
@@ -109,36 +110,36 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
     bool sizeGiven = false;
     for (int i = 1; i < count && line.error.empty(); ++i) {
         LPCWSTR argument = arguments[i];
-        const bool option = !optionsEnded && std::u16string_view(argument).starts_with(u"--");
+        const bool option = !optionsEnded && WideTextView(argument).starts_with(TEXT("--"));
         if (!option) {
             line.files.push_back(argument);
-        } else if (isOption(argument, u"--")) {
+        } else if (isOption(argument, TEXT("--"))) {
             optionsEnded = true;
-        } else if (isOption(argument, u"--check")) {
+        } else if (isOption(argument, TEXT("--check"))) {
             setMode(line, Mode::Check, argument);
-        } else if (isOption(argument, u"--positions")) {
+        } else if (isOption(argument, TEXT("--positions"))) {
             setMode(line, Mode::Positions, argument);
-        } else if (isOption(argument, u"--snapshot") || isOption(argument, u"--render")) {
-            const bool snapshot = isOption(argument, u"--snapshot");
+        } else if (isOption(argument, TEXT("--snapshot")) || isOption(argument, TEXT("--render"))) {
+            const bool snapshot = isOption(argument, TEXT("--snapshot"));
             if (!setMode(line, snapshot ? Mode::Snapshot : Mode::Render, argument)) continue;
             line.output = i + 1 < count ? arguments[++i] : nullptr;
             if (line.output == nullptr) {
                 line.error = snapshot ? "--snapshot needs the PNG file to write" : "--render needs the directory to write to";
             }
-        } else if (isOption(argument, u"--help")) {
+        } else if (isOption(argument, TEXT("--help"))) {
             setMode(line, Mode::Help, argument);
-        } else if (isOption(argument, u"--version")) {
+        } else if (isOption(argument, TEXT("--version"))) {
             setMode(line, Mode::Version, argument);
-        } else if (isOption(argument, u"--frame")) {
+        } else if (isOption(argument, TEXT("--frame"))) {
             parseFrameNumber(line, line.frame, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, u"--from")) {
+        } else if (isOption(argument, TEXT("--from"))) {
             parseFrameNumber(line, line.from, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, u"--to")) {
+        } else if (isOption(argument, TEXT("--to"))) {
             parseFrameNumber(line, line.to, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, u"--size")) {
+        } else if (isOption(argument, TEXT("--size"))) {
             parseSize(line, i + 1 < count ? arguments[++i] : nullptr);
             sizeGiven = true;
-        } else if (isOption(argument, u"--realtime")) {
+        } else if (isOption(argument, TEXT("--realtime"))) {
             line.realtime = true;
         } else {
             line.error = "unknown option " + toUtf8(argument);

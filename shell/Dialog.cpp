@@ -59,9 +59,9 @@ INT_PTR CALLBACK dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARA
         object = reinterpret_cast<Dialog*>(lParam);
         if (object == nullptr) return 0;
         object->hwnd = dialog;
-        SetWindowLongW(dialog, GWL_USERDATA, reinterpret_cast<LONG_PTR>(object));
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
     } else {
-        object = reinterpret_cast<Dialog*>(GetWindowLongW(dialog, GWL_USERDATA));
+        object = reinterpret_cast<Dialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
     }
     if (object == nullptr) return 0;
     return object->dialogMessage(message, wParam, lParam);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "resources/WideText.h"
 #include "shell/Commands.h"
 #include "shell/OffscreenViewer.h"
 
@@ -51,13 +52,13 @@ bool ensureDirectory(LPCWSTR directory)
 }
 
 // DIRECTORY/frame_000012.png for frame 12.
-std::u16string framePath(LPCWSTR directory, std::int32_t frame)
+WideText framePath(LPCWSTR directory, std::int32_t frame)
 {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", frame);
-    std::u16string path(directory);
-    if (!path.empty() && path.back() != u'/') path += u'/';
-    for (const char* c = name; *c != '\0'; ++c) path += static_cast<char16_t>(*c);
+    WideText path(directory);
+    if (!path.empty() && path.back() != TEXT('/')) path += TEXT('/');
+    for (const char* c = name; *c != '\0'; ++c) path += static_cast<WCHAR>(*c);
     return path;
 }
 
@@ -86,7 +87,7 @@ int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<
     Progress progress(until - from + 1);
     Image picture;
     for (std::int32_t frame = from;; ++frame) {
-        const std::u16string path = framePath(directory, frame);
+        const WideText path = framePath(directory, frame);
         if (!offscreen.draw(picture) || !picture.savePng(path.c_str())) {
             progress.finish(directoryName);
             std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(path.c_str()).c_str());

@@ -21,9 +21,9 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         object = static_cast<Window*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
         if (object == nullptr) return 0;  // nothing to serve it: the creation fails
         object->hwnd = window;
-        SetWindowLongW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(object));
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
     } else {
-        object = reinterpret_cast<Window*>(GetWindowLongW(window, GWL_USERDATA));
+        object = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     }
     if (object == nullptr) return 0;
     return object->handleMessage(message, wParam, lParam);

@@ -65,7 +65,7 @@ void setOwnIcon(Widget& widget, LPCWSTR imageName)
 void Viewer::createControlBar()
 {
     overlay = createOverlay();
-    hudFont = acquireFont(u"Arial", 9);
+    hudFont = acquireFont(TEXT("Arial"), 9);
     rootPanel = new (std::nothrow) Panel;
     playButton = new (std::nothrow) Button;
     timelineSlider = new (std::nothrow) Slider;
@@ -149,7 +149,7 @@ void onTimelineChanged(void* target, void*)
 // Builds a locator and may decode an image, so it runs only when the paused state is set.
 void Viewer::showPlaybackIcon()
 {
-    if (playButton != nullptr) setOwnIcon(*playButton, paused ? u"play.png" : u"pause.png");
+    if (playButton != nullptr) setOwnIcon(*playButton, paused ? TEXT("play.png") : TEXT("pause.png"));
 }
 
 // The slider's own setters call no listener, so the program's changes are not echoed back.

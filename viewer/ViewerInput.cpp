@@ -9,7 +9,7 @@
 namespace {
 
 constexpr DWORD PATH_UNITS = 260;
-constexpr WCHAR BVH_FILTER[] = u"BVH Files (*.bvh)\0*.bvh\0";  // the literal adds the closing empty string
+constexpr WCHAR BVH_FILTER[] = TEXT("BVH Files (*.bvh)\0*.bvh\0");  // the literal adds the closing empty string
 
 bool* viewFlag(Viewer& viewer, UINT command)
 {

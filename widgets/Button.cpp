@@ -22,11 +22,11 @@ Button::~Button()
 
 bool Button::initialize()
 {
-    normalSkin = createSkinBrush(u"button_normal.png", guiModuleHandle(), SKIN_BORDER, SKIN_BORDER, SKIN_BORDER, SKIN_BORDER);
+    normalSkin = createSkinBrush(TEXT("button_normal.png"), guiModuleHandle(), SKIN_BORDER, SKIN_BORDER, SKIN_BORDER, SKIN_BORDER);
     if (normalSkin == nullptr) return false;
-    pressedSkin = createSkinBrush(u"button_press.png", guiModuleHandle(), SKIN_BORDER, SKIN_BORDER, SKIN_BORDER, SKIN_BORDER);
+    pressedSkin = createSkinBrush(TEXT("button_press.png"), guiModuleHandle(), SKIN_BORDER, SKIN_BORDER, SKIN_BORDER, SKIN_BORDER);
     if (pressedSkin == nullptr) return false;
-    font = acquireFont(u"Arial", 9);
+    font = acquireFont(TEXT("Arial"), 9);
     return font != nullptr;
 }
 

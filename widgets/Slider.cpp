@@ -29,9 +29,9 @@ Slider::~Slider()
 
 bool Slider::initialize()
 {
-    bodySkin = createSkinBrush(u"slider_body.png", guiModuleHandle(), BODY_BORDER, BODY_BORDER, BODY_BORDER, BODY_BORDER);
+    bodySkin = createSkinBrush(TEXT("slider_body.png"), guiModuleHandle(), BODY_BORDER, BODY_BORDER, BODY_BORDER, BODY_BORDER);
     if (bodySkin == nullptr) return false;
-    thumbSkin = createSkinBrush(u"slider_thumb.png", guiModuleHandle(), THUMB_BORDER, THUMB_BORDER, THUMB_BORDER, THUMB_BORDER);
+    thumbSkin = createSkinBrush(TEXT("slider_thumb.png"), guiModuleHandle(), THUMB_BORDER, THUMB_BORDER, THUMB_BORDER, THUMB_BORDER);
     return thumbSkin != nullptr;
 }
 

@@ -33,7 +33,7 @@ bool Widget::setIcon(LPCWSTR locator)
 {
     if (!iconLocator.assign(locator)) return false;
     destroyBrush(icon);
-    icon = createImageBrush(iconLocator.data != nullptr ? iconLocator.data : u"");
+    icon = createImageBrush(iconLocator.data != nullptr ? iconLocator.data : TEXT(""));
     return icon != nullptr;
 }
 

@@ -181,17 +181,17 @@ LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM)
     }
 }
 
-LONG_PTR SetWindowLongW(HWND window, int index, LONG_PTR value)
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value)
 {
-    if (!isWindow(window) || index != GWL_USERDATA) return 0;
+    if (!isWindow(window) || index != GWLP_USERDATA) return 0;
     const LONG_PTR previous = window->userData;
     window->userData = value;
     return previous;
 }
 
-LONG_PTR GetWindowLongW(HWND window, int index)
+LONG_PTR GetWindowLongPtrW(HWND window, int index)
 {
-    if (!isWindow(window) || index != GWL_USERDATA) return 0;
+    if (!isWindow(window) || index != GWLP_USERDATA) return 0;
     return window->userData;
 }
 

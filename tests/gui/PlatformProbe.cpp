@@ -126,7 +126,7 @@ void command(WORD id)
         OPENFILENAMEW open{};
         open.lStructSize = 88;
         open.hwndOwner = mainWindow;
-        open.lpstrFilter = u"BVH Files (*.bvh)\0*.bvh\0";
+        open.lpstrFilter = TEXT("BVH Files (*.bvh)\0*.bvh\0");
         open.lpstrFile = file;
         open.nMaxFile = 260;
         open.lpstrInitialDir = directory;
@@ -239,9 +239,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(100));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = u"VEXOProbe";
+    windowClass.lpszClassName = TEXT("VEXOProbe");
     RegisterClassW(&windowClass);
-    mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, u"VEXOProbe", u"VEXO probe", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+    mainWindow = CreateWindowExW(WS_EX_ACCEPTFILES, TEXT("VEXOProbe"), TEXT("VEXO probe"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                                  CW_USEDEFAULT, 0, nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(101)), instance,
                                  nullptr);
     if (mainWindow == nullptr) return 1;
@@ -266,6 +266,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     const auto running = std::chrono::steady_clock::now() - firstFrame;
     say("FRAMES " + std::to_string(frames) + " " +
         std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(running).count()));
-    UnregisterClassW(u"VEXOProbe", instance);
+    UnregisterClassW(TEXT("VEXOProbe"), instance);
     return 0;
 }

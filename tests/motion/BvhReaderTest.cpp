@@ -393,7 +393,7 @@ TEST(BvhReader, ShortFrameLinesCostNoResidentMemory)
 
 TEST(BvhReader, AMissingFileIsRefusedAtLineZero)
 {
-    const LoadResult r = loadBvhFile(u"/nonexistent/vexo/missing.bvh");
+    const LoadResult r = loadBvhFile(TEXT("/nonexistent/vexo/missing.bvh"));
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.line, 0);
     EXPECT_EQ(r.reason, "cannot open file");

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "LoadBvh.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ TEST(Corpus, EveryRealFileLoadsWithItsListedCounts)
     const std::vector<Expected> table = corpusTable();
     ASSERT_GE(table.size(), 15u);
     for (const Expected& row : table) {
-        const LoadResult r = loadBvhFile((corpusDir() / row.file).u16string().c_str());
+        const LoadResult r = loadBvhFile(widePath(corpusDir() / row.file).c_str());
         ASSERT_TRUE(r.ok()) << row.file << ":" << r.line << ": " << r.reason;
         int withChannels = 0, endSites = 0;
         countJoints(r.skeleton->root, withChannels, endSites);

@@ -15,7 +15,7 @@ namespace {
 // The lines LineReader hands out from the file opened in binary mode.
 std::vector<std::string> readerLines(const TempFile& file)
 {
-    std::FILE* stream = _wfopen(file.path(), u"rb");
+    std::FILE* stream = _wfopen(file.path(), TEXT("rb"));
     EXPECT_NE(stream, nullptr);
     std::vector<std::string> lines;
     LineReader reader(stream);
@@ -28,7 +28,7 @@ std::vector<std::string> readerLines(const TempFile& file)
 // The lines of the text a text-mode stream gives for the file: each up to and including its LF.
 std::vector<std::string> textModeLines(const TempFile& file)
 {
-    std::FILE* stream = _wfopen(file.path(), u"r");
+    std::FILE* stream = _wfopen(file.path(), TEXT("r"));
     EXPECT_NE(stream, nullptr);
     std::string text;
     char chunk[4096];

@@ -7,6 +7,7 @@
 
 #include "LoadBvh.h"
 #include "motion/Pose.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ void measure(const Joint* joint, const Mat4& parentWorld, Extent& extent)
 TEST(SampleMotion, WalkStaysOnTheFloorAndMovesForward)
 {
     const std::filesystem::path path = std::filesystem::path(VEXO_SAMPLES_DIR) / "walk.bvh";
-    const LoadResult r = loadBvhFile(path.u16string().c_str());
+    const LoadResult r = loadBvhFile(widePath(path).c_str());
     ASSERT_TRUE(r.ok()) << r.line << ": " << r.reason;
     Skeleton& s = *r.skeleton;
     EXPECT_EQ(s.channelsPerFrame, 6 + 20 * 3);

@@ -19,9 +19,9 @@ namespace {
 
 using Rgba = std::array<std::uint8_t, 4>;
 
-std::string ascii(const char16_t* text)
+std::string ascii(const WCHAR* text)
 {
-    return std::string(text, text + std::char_traits<char16_t>::length(text));
+    return std::string(text, text + std::char_traits<WCHAR>::length(text));
 }
 
 Rgba imagePixel(const Image& image, int x, int y)
@@ -56,10 +56,10 @@ struct OverlayFixture {
 };
 
 struct Skin {
-    const char16_t* name;
+    const WCHAR* name;
     int border;
 };
-const Skin SKINS[] = {{u"button_normal.png", 5}, {u"button_press.png", 5}, {u"slider_body.png", 2}, {u"slider_thumb.png", 4}};
+const Skin SKINS[] = {{TEXT("button_normal.png"), 5}, {TEXT("button_press.png"), 5}, {TEXT("slider_body.png"), 2}, {TEXT("slider_thumb.png"), 4}};
 
 class Overlays : public ::testing::Test {
 protected:
@@ -116,7 +116,7 @@ TEST_F(Overlays, AViewportCoveringNineSliceCoversItExactly)
     for (auto [width, height] : {std::pair{64, 32}, {63, 31}, {640, 480}}) {
         OverlayFixture f(width, height);
         ASSERT_TRUE(f.gl.ok());
-        Brush* brush = createSkinBrush(u"button_normal.png", PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
+        Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
         ASSERT_NE(brush, nullptr);
         beginOverlay(f.overlay);
         glDisable(GL_BLEND);
@@ -137,12 +137,12 @@ TEST_F(Overlays, AStretchBrushOfTheImagesSizeReproducesIt)
     OverlayFixture f(64, 32);
     ASSERT_TRUE(f.gl.ok());
     WideString locator;
-    ASSERT_TRUE(makeLocator(PROGRAM_MODULE_HANDLE, u"play.png", locator));
+    ASSERT_TRUE(makeLocator(PROGRAM_MODULE_HANDLE, TEXT("play.png"), locator));
     Brush* brush = createImageBrush(locator.data);
     locator.release();
     ASSERT_NE(brush, nullptr);
     Image image;
-    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, u"play.png"));
+    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("play.png")));
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     beginOverlay(f.overlay);
@@ -182,7 +182,7 @@ TEST_F(Overlays, NullOverlayOrBrushDrawsNothing)
 {
     OverlayFixture f(16, 16);
     ASSERT_TRUE(f.gl.ok());
-    Brush* brush = createSkinBrush(u"button_normal.png", PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
+    Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
     beginOverlay(nullptr);
     drawBrushRect(nullptr, 0, 0, 16, 16, brush);
     beginOverlay(f.overlay);

@@ -12,6 +12,7 @@
 
 #include "OffscreenGl.h"
 #include "overlay/FontCache.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ protected:
     {
         ASSERT_TRUE(gl.ok());
         setOverlaySize(overlay, WIDTH, HEIGHT);
-        font = acquireFont(u"Arial", 9);
+        font = acquireFont(TEXT("Arial"), 9);
         ASSERT_NE(font, nullptr);
     }
     void TearDown() override
@@ -81,20 +82,20 @@ protected:
 TEST(FontHash, IsTheDoublingSumOfTheNamePlusTheSize)
 {
     // 'A' 65, 'r' 114, 'i' 105, 'a' 97, 'l' 108: 65, 244, 593, 1283, 2674; plus 9.
-    EXPECT_EQ(fontHash(u"Arial", 9), 2683u);
-    EXPECT_EQ(fontHash(u"Arial", 9) % FontCache::BUCKET_COUNT, 5u);
-    EXPECT_EQ(fontHash(u"", 3), 3u);
+    EXPECT_EQ(fontHash(TEXT("Arial"), 9), 2683u);
+    EXPECT_EQ(fontHash(TEXT("Arial"), 9) % FontCache::BUCKET_COUNT, 5u);
+    EXPECT_EQ(fontHash(TEXT(""), 3), 3u);
 }
 
 TEST_F(Text, TwoAcquirersShareOneFontUntilTheLastRelease)
 {
     EXPECT_EQ(font->pixelHeight, 12);  // 9 points at 96 dots per inch
     EXPECT_EQ(font->pointSize, 9);
-    EXPECT_EQ(std::u16string(font->faceName.data), u"Arial");
+    EXPECT_EQ(WideText(font->faceName.data), TEXT("Arial"));
     EXPECT_NE(font->listBase, 0u);
     EXPECT_TRUE(glIsList(font->listBase) && glIsList(font->listBase + 222));
 
-    Font* again = acquireFont(u"Arial", 9);
+    Font* again = acquireFont(TEXT("Arial"), 9);
     EXPECT_EQ(again, font);
     EXPECT_EQ(fontCache.references(font), 2);
     EXPECT_EQ(&fontCache.bucketHead(5)->font, font);
@@ -112,8 +113,8 @@ TEST_F(Text, TwoAcquirersShareOneFontUntilTheLastRelease)
 
 TEST_F(Text, NameAndSizeMakeTheKeyAndTheNameIsCaseSensitive)
 {
-    Font* lower = acquireFont(u"arial", 9);
-    Font* larger = acquireFont(u"Arial", 10);
+    Font* lower = acquireFont(TEXT("arial"), 9);
+    Font* larger = acquireFont(TEXT("Arial"), 10);
     ASSERT_NE(lower, nullptr);
     ASSERT_NE(larger, nullptr);
     EXPECT_NE(lower, font);
@@ -129,14 +130,14 @@ TEST_F(Text, NameAndSizeMakeTheKeyAndTheNameIsCaseSensitive)
 TEST_F(Text, RemovingTheFirstEntryOfABucketKeepsTheOthersReachable)
 {
     // 22 points hash 13 more than 9: the same bucket, and the newer entry goes in front.
-    Font* big = acquireFont(u"Arial", 22);
+    Font* big = acquireFont(TEXT("Arial"), 22);
     ASSERT_NE(big, nullptr);
     ASSERT_EQ(&fontCache.bucketHead(5)->font, big);
     ASSERT_EQ(&fontCache.bucketHead(5)->next->font, font);
     EXPECT_TRUE(releaseFont(big));
     EXPECT_EQ(&fontCache.bucketHead(5)->font, font);
     EXPECT_EQ(fontCache.bucketHead(5)->prev, nullptr);
-    EXPECT_EQ(acquireFont(u"Arial", 9), font);
+    EXPECT_EQ(acquireFont(TEXT("Arial"), 9), font);
     EXPECT_EQ(fontCache.references(font), 2);
     releaseFont(font);
 }
@@ -144,29 +145,29 @@ TEST_F(Text, RemovingTheFirstEntryOfABucketKeepsTheOthersReachable)
 TEST(FontCacheWithoutContext, MakesNothingAndKeepsNothing)
 {
     // No GL context is current: no display lists can be reserved.
-    EXPECT_EQ(acquireFont(u"Arial", 9), nullptr);
+    EXPECT_EQ(acquireFont(TEXT("Arial"), 9), nullptr);
     for (std::uint32_t bucket = 0; bucket < FontCache::BUCKET_COUNT; ++bucket) EXPECT_EQ(fontCache.bucketHead(bucket), nullptr);
 }
 
 TEST_F(Text, MeasuresAdvancesAndTheLineHeight)
 {
     float extent[4] = {9, 9, 9, 9};
-    ASSERT_TRUE(measureText(font, u"Frame: 1/120", extent));
+    ASSERT_TRUE(measureText(font, TEXT("Frame: 1/120"), extent));
     EXPECT_EQ(extent[0], 0);
     EXPECT_EQ(extent[1], 0);
     EXPECT_EQ(extent[2], 73);
     EXPECT_EQ(extent[3], 14);
 
     float ampersand[4], a[4], b[4];
-    ASSERT_TRUE(measureText(font, u"a&b", ampersand));
-    measureText(font, u"a", a);
-    measureText(font, u"b", b);
+    ASSERT_TRUE(measureText(font, TEXT("a&b"), ampersand));
+    measureText(font, TEXT("a"), a);
+    measureText(font, TEXT("b"), b);
     EXPECT_GT(ampersand[2], a[2] + b[2]) << "the ampersand is an ordinary character";
 
     ASSERT_TRUE(measureText(font, nullptr, extent));
     EXPECT_EQ(extent[2], 0);
     float untouched[4] = {1, 2, 3, 4};
-    EXPECT_FALSE(measureText(nullptr, u"x", untouched));
+    EXPECT_FALSE(measureText(nullptr, TEXT("x"), untouched));
     EXPECT_EQ(untouched[3], 4);
 }
 
@@ -206,9 +207,9 @@ TEST_F(Text, PlacementIsExactAtEveryPixelPosition)
 TEST_F(Text, WideTextDrawsEachUnitByItsLowByte)
 {
     const Ink bytes = ink([&] { drawText(overlay, font, 4, 4, "Key A", -1, WHITE); });
-    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, u"Key A", -1, WHITE); }), bytes);
-    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, u"Key \u0141", -1, WHITE); }), bytes);  // U+0141 as 'A'
-    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, u"Key Aw", 5, WHITE); }), bytes);
+    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, TEXT("Key A"), -1, WHITE); }), bytes);
+    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, TEXT("Key \u0141"), -1, WHITE); }), bytes);  // U+0141 as 'A'
+    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, TEXT("Key Aw"), 5, WHITE); }), bytes);
     EXPECT_EQ(ink([&] { drawText(overlay, font, 4, 4, "Key Aw", 5, WHITE); }), bytes);
 }
 
@@ -224,7 +225,7 @@ TEST_F(Text, CharactersWithoutAGlyphDrawNothingAndTakeNoRoom)
     }
     const Ink plain = ink([&] { drawText(overlay, font, 4, 4, "AB", -1, WHITE); });
     EXPECT_EQ(ink([&] { drawText(overlay, font, 4, 4, "\x01" "A\x1f" "B\xff", -1, WHITE); }), plain);
-    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, u"\u0001A\u011fB\u00ff\u0100", -1, WHITE); }), plain);
+    EXPECT_EQ(ink([&] { drawTextWide(overlay, font, 4, 4, TEXT("\u0001A\u011fB\u00ff\u0100"), -1, WHITE); }), plain);
     for (GLuint list : traps) {
         if (list != 0) glDeleteLists(list, 1);
     }
@@ -250,7 +251,7 @@ TEST_F(Text, LeavesTheListBaseAndMatrixStacksAsTheyWere)
     glListBase(7);
     beginOverlay(overlay);
     drawText(overlay, font, 0, 0, "abc", -1, WHITE);
-    drawTextWide(overlay, font, 0, 20, u"abc", -1, WHITE);
+    drawTextWide(overlay, font, 0, 20, TEXT("abc"), -1, WHITE);
     GLint listBase = 0, depth = 0, mode = 0;
     glGetIntegerv(GL_LIST_BASE, &listBase);
     glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depth);
@@ -268,11 +269,11 @@ TEST_F(Text, NothingToDrawDrawsNothing)
                   drawText(overlay, font, 0, 0, "", -1, WHITE);
                   drawText(overlay, font, 0, 0, "abc", 0, WHITE);
                   drawText(overlay, font, 0, 0, nullptr, -1, WHITE);
-                  drawTextWide(overlay, font, 0, 0, u"", -1, WHITE);
+                  drawTextWide(overlay, font, 0, 0, TEXT(""), -1, WHITE);
                   drawText(nullptr, font, 0, 0, "abc", -1, WHITE);
                   drawText(overlay, nullptr, 0, 0, "abc", -1, WHITE);
-                  drawTextWide(nullptr, font, 0, 0, u"abc", -1, WHITE);
-                  drawTextWide(overlay, nullptr, 0, 0, u"abc", -1, WHITE);
+                  drawTextWide(nullptr, font, 0, 0, TEXT("abc"), -1, WHITE);
+                  drawTextWide(overlay, nullptr, 0, 0, TEXT("abc"), -1, WHITE);
               })),
               0);
 }

@@ -19,11 +19,11 @@ INT_PTR dialogProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     seen.push_back(message);
     if (message == WM_INITDIALOG) {
-        SetWindowLongW(dialog, GWL_USERDATA, lParam);
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         if (onInit) onInit(dialog);
         return TRUE;
     }
-    if (message == WM_COMMAND && GetWindowLongW(dialog, GWL_USERDATA) != 0) {
+    if (message == WM_COMMAND && GetWindowLongPtrW(dialog, GWLP_USERDATA) != 0) {
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
         return TRUE;
     }
@@ -70,7 +70,7 @@ TEST_F(DialogTest, FontComesBeforeInitDialogWhichCarriesTheParameter)
 {
     LPARAM stored = 0;
     onInit = [&](HWND dialog) {
-        stored = GetWindowLongW(dialog, GWL_USERDATA);
+        stored = GetWindowLongPtrW(dialog, GWLP_USERDATA);
         EndDialog(dialog, 7);
     };
     EXPECT_EQ(run(1234), 7);

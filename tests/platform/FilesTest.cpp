@@ -10,6 +10,7 @@
 #include "TempFile.h"
 #include "platform/linux/Drop.h"
 #include "platform/win32.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -36,25 +37,25 @@ TEST(Files, OnlyExistingFilesOpen)
     const auto open = [](LPCWSTR path) {
         return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     };
-    EXPECT_EQ(open(u"/nonexistent/vexo.bvh"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(open(u"/tmp"), INVALID_HANDLE_VALUE) << "a directory is not a file";
+    EXPECT_EQ(open(TEXT("/nonexistent/vexo.bvh")), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(open(TEXT("/tmp")), INVALID_HANDLE_VALUE) << "a directory is not a file";
 }
 
 TEST(Files, DirectoriesAreMadeAndFilesWrittenAndRemoved)
 {
-    const std::u16string directory = TempFile("").fsPath().u16string() + u".dir";  // a free name
-    const std::u16string file = directory + u"/frame.png";
+    const WideText directory = widePath(TempFile("").fsPath()) + TEXT(".dir");  // a free name
+    const WideText file = directory + TEXT("/frame.png");
     EXPECT_EQ(GetFileAttributesW(directory.c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
     EXPECT_FALSE(CreateDirectoryW(directory.c_str(), nullptr)) << "it exists";
     EXPECT_EQ(GetFileAttributesW(directory.c_str()), FILE_ATTRIBUTE_DIRECTORY);
 
-    FILE* stream = _wfopen(file.c_str(), u"wb");
+    FILE* stream = _wfopen(file.c_str(), TEXT("wb"));
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(std::fwrite("a\r\nb", 1, 4, stream), 4u);
     std::fclose(stream);
     EXPECT_EQ(GetFileAttributesW(file.c_str()), FILE_ATTRIBUTE_NORMAL);
-    stream = _wfopen(file.c_str(), u"rb");
+    stream = _wfopen(file.c_str(), TEXT("rb"));
     char bytes[8] = {};
     EXPECT_EQ(std::fread(bytes, 1, sizeof bytes, stream), 4u) << "written unchanged";
     std::fclose(stream);
@@ -62,35 +63,35 @@ TEST(Files, DirectoriesAreMadeAndFilesWrittenAndRemoved)
     EXPECT_FALSE(DeleteFileW(directory.c_str())) << "not a directory";
     EXPECT_TRUE(DeleteFileW(file.c_str()));
     EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_FALSE(DeleteFileW(u"/dev/null")) << "not a device";
+    EXPECT_FALSE(DeleteFileW(TEXT("/dev/null"))) << "not a device";
     EXPECT_TRUE(std::filesystem::remove(std::filesystem::path(directory)));
 }
 
 TEST(Files, CurrentDirectoryReportsTheSizeNeededWhenTheBufferIsShort)
 {
     char* expected = ::getcwd(nullptr, 0);
-    const std::u16string directory(expected, expected + std::strlen(expected));  // ASCII in the test setup
+    const WideText directory(expected, expected + std::strlen(expected));  // ASCII in the test setup
     std::free(expected);
     EXPECT_EQ(GetCurrentDirectoryW(0, nullptr), directory.size() + 1);
     WCHAR shortBuffer[2];
     EXPECT_EQ(GetCurrentDirectoryW(2, shortBuffer), directory.size() + 1);
-    std::u16string buffer(directory.size() + 1, u'?');
+    WideText buffer(directory.size() + 1, TEXT('?'));
     EXPECT_EQ(GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data()), directory.size());
     EXPECT_EQ(buffer.c_str(), directory);
 }
 
 TEST(Paths, ExtensionIsFromTheLastDotOfTheLastComponent)
 {
-    const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"walk.bvh", u".bvh"},      {u"/a/b.c/walk.BVH", u".BVH"}, {u"/a/b.c/walk", u""},
-        {u"archive.tar.gz", u".gz"}, {u"C:\\x.y\\file", u""},     {u"name.b vh", u""},
-        {u".hidden", u".hidden"},    {u"", u""},
+    const std::pair<WideText, WideText> cases[] = {
+        {TEXT("walk.bvh"), TEXT(".bvh")},      {TEXT("/a/b.c/walk.BVH"), TEXT(".BVH")}, {TEXT("/a/b.c/walk"), TEXT("")},
+        {TEXT("archive.tar.gz"), TEXT(".gz")}, {TEXT("C:\\x.y\\file"), TEXT("")},     {TEXT("name.b vh"), TEXT("")},
+        {TEXT(".hidden"), TEXT(".hidden")},    {TEXT(""), TEXT("")},
     };
     for (const auto& [path, extension] : cases) {
         const LPWSTR found = PathFindExtensionW(path.c_str());
-        EXPECT_EQ(std::u16string(found), extension) << std::string(path.begin(), path.end());
-        EXPECT_EQ(found[std::char_traits<char16_t>::length(found)], 0);
-        EXPECT_EQ(found + std::char_traits<char16_t>::length(found), path.c_str() + path.size());
+        EXPECT_EQ(WideText(found), extension) << std::string(path.begin(), path.end());
+        EXPECT_EQ(found[std::char_traits<WCHAR>::length(found)], 0);
+        EXPECT_EQ(found + std::char_traits<WCHAR>::length(found), path.c_str() + path.size());
     }
 }
 
@@ -138,10 +139,10 @@ TEST(DroppedFiles, DragQueryFileCountsCopiesAndTruncates)
     EXPECT_EQ(DragQueryFileW(drop, 1, nullptr, 0), 10u) << "the length needed, without the terminator";
     WCHAR buffer[260];
     EXPECT_EQ(DragQueryFileW(drop, 1, buffer, 260), 10u);
-    EXPECT_EQ(std::u16string(buffer), u"/tmp/\u00E9.bvh");
+    EXPECT_EQ(WideText(buffer), TEXT("/tmp/\u00E9.bvh"));
     WCHAR small[5];
     EXPECT_EQ(DragQueryFileW(drop, 0, small, 5), 4u);
-    EXPECT_EQ(std::u16string(small), u"/tmp");
+    EXPECT_EQ(WideText(small), TEXT("/tmp"));
     EXPECT_EQ(DragQueryFileW(drop, 2, buffer, 260), 0u);
     DragFinish(drop);
     EXPECT_EQ(makeDrop({}), nullptr);

@@ -24,7 +24,7 @@ struct ScreenFont : ::testing::Test {
     {
         dc = GetDC(nullptr);
         ASSERT_NE(dc, nullptr);
-        font = createFont(u"Arial", -12);
+        font = createFont(TEXT("Arial"), -12);
         ASSERT_NE(font, nullptr);
         EXPECT_EQ(SelectObject(dc, font), nullptr);
     }
@@ -67,25 +67,25 @@ TEST_F(ScreenFont, MeasuresTheSumOfAdvancesAndTheLineHeight)
 {
     const int frameWidth = advance('F') + advance('r') + advance('a') + advance('m') + advance('e') + advance(':') +
                            advance(' ') + 2 * advance('1') + advance('/') + advance('2') + advance('0');
-    EXPECT_EQ(measure(u"Frame: 1/120", -1, MEASURE), std::make_tuple(frameWidth, 14, 14));
+    EXPECT_EQ(measure(TEXT("Frame: 1/120"), -1, MEASURE), std::make_tuple(frameWidth, 14, 14));
     EXPECT_EQ(frameWidth, 73);  // Liberation Sans at 12 pixels, as Arial
-    EXPECT_EQ(measure(u"Frame: 1/120", 5, MEASURE), std::make_tuple(36, 14, 14));  // a count of units
-    EXPECT_EQ(measure(u"", -1, MEASURE), std::make_tuple(0, 14, 14));  // one empty line
+    EXPECT_EQ(measure(TEXT("Frame: 1/120"), 5, MEASURE), std::make_tuple(36, 14, 14));  // a count of units
+    EXPECT_EQ(measure(TEXT(""), -1, MEASURE), std::make_tuple(0, 14, 14));  // one empty line
 }
 
 TEST_F(ScreenFont, PrefixesAndLineBreaksFollowTheFlags)
 {
     const int a = advance('a'), amp = advance('&'), b = advance('b');
     struct Case {
-        const char16_t* text;
+        const WCHAR* text;
         UINT format;
         int width, height;
     } const cases[] = {
-        {u"a&b", MEASURE, a + amp + b, 14},
-        {u"a&b", DT_CALCRECT | DT_SINGLELINE, a + b, 14},           // '&' marks a mnemonic
-        {u"a&&b", DT_CALCRECT | DT_SINGLELINE, a + amp + b, 14},     // "&&" is one '&'
-        {u"ab\r\na", DT_CALCRECT | DT_NOPREFIX, a + b, 28},           // lines: the widest counts
-        {u"a\nab\rb", DT_CALCRECT | DT_NOPREFIX, a + b, 42},
+        {TEXT("a&b"), MEASURE, a + amp + b, 14},
+        {TEXT("a&b"), DT_CALCRECT | DT_SINGLELINE, a + b, 14},           // '&' marks a mnemonic
+        {TEXT("a&&b"), DT_CALCRECT | DT_SINGLELINE, a + amp + b, 14},     // "&&" is one '&'
+        {TEXT("ab\r\na"), DT_CALCRECT | DT_NOPREFIX, a + b, 28},           // lines: the widest counts
+        {TEXT("a\nab\rb"), DT_CALCRECT | DT_NOPREFIX, a + b, 42},
     };
     for (const Case& c : cases) {
         const auto [right, bottom, result] = measure(c.text, -1, c.format);
@@ -94,27 +94,27 @@ TEST_F(ScreenFont, PrefixesAndLineBreaksFollowTheFlags)
         EXPECT_EQ(result, c.height) << c.format;
     }
     // Single-line: a line break is measured as a character.
-    EXPECT_EQ(std::get<1>(measure(u"a\nb", -1, MEASURE)), 14);
+    EXPECT_EQ(std::get<1>(measure(TEXT("a\nb"), -1, MEASURE)), 14);
 }
 
 TEST_F(ScreenFont, MeasuringNeedsAFontAndDT_CALCRECT)
 {
     RECT rect = {5, 6, 7, 8};
-    EXPECT_EQ(DrawTextW(dc, u"abc", -1, &rect, DT_SINGLELINE), 0);
+    EXPECT_EQ(DrawTextW(dc, TEXT("abc"), -1, &rect, DT_SINGLELINE), 0);
     EXPECT_EQ(rect.right, 7);
     SelectObject(dc, nullptr);
-    EXPECT_EQ(DrawTextW(dc, u"abc", -1, &rect, MEASURE), 0);
+    EXPECT_EQ(DrawTextW(dc, TEXT("abc"), -1, &rect, MEASURE), 0);
     EXPECT_EQ(rect.right, 7);
     EXPECT_EQ(SelectObject(dc, font), nullptr);
     rect = {5, 6, 7, 8};  // the extent is added to left and top
-    EXPECT_EQ(DrawTextW(dc, u"ab", -1, &rect, MEASURE), 14);
+    EXPECT_EQ(DrawTextW(dc, TEXT("ab"), -1, &rect, MEASURE), 14);
     EXPECT_EQ(rect.right, 5 + advance('a') + advance('b'));
     EXPECT_EQ(rect.bottom, 20);
 }
 
 TEST_F(ScreenFont, SelectingReturnsThePreviousFontAndRefusesOtherObjects)
 {
-    HFONT other = createFont(u"Arial", -20);
+    HFONT other = createFont(TEXT("Arial"), -20);
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(SelectObject(dc, other), font);
     EXPECT_EQ(SelectObject(dc, font), other);
@@ -135,7 +135,7 @@ TEST(GlyphLists, DrawTheGlyphsOnTheBaselineAndAdvance)
     OffscreenGl gl(WIDTH, HEIGHT);
     ASSERT_TRUE(gl.ok());
     HDC dc = GetDC(nullptr);
-    HFONT font = createFont(u"Arial", -12);
+    HFONT font = createFont(TEXT("Arial"), -12);
     ASSERT_NE(font, nullptr);
     HGDIOBJ previous = SelectObject(dc, font);
     const GLuint base = glGenLists(223);

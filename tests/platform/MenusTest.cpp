@@ -5,11 +5,12 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "resources/WideText.h"
 
 namespace {
 
 struct ItemExpectation {
-    std::u16string text;
+    WideText text;
     UINT id;
 };
 
@@ -19,7 +20,7 @@ protected:
     // The menu belongs to no window here (DestroyWindow frees the menu of its window).
     void TearDown() override { DestroyMenu(menu); }
 
-    std::u16string text(HMENU from, UINT position)
+    WideText text(HMENU from, UINT position)
     {
         WCHAR buffer[64] = {};
         MENUITEMINFOW info{};
@@ -27,7 +28,7 @@ protected:
         info.fMask = MIIM_STRING;
         info.dwTypeData = buffer;
         info.cch = 64;
-        if (!GetMenuItemInfoW(from, position, TRUE, &info)) return u"<none>";
+        if (!GetMenuItemInfoW(from, position, TRUE, &info)) return TEXT("<none>");
         return buffer;
     }
 
@@ -46,11 +47,11 @@ TEST_F(MenuTest, Resource101HoldsFileViewHelpWithTheirItems)
 {
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu), 3);
-    const std::u16string titles[] = {u"&File", u"&View", u"&Help"};
+    const WideText titles[] = {TEXT("&File"), TEXT("&View"), TEXT("&Help")};
     const std::vector<ItemExpectation> items[] = {
-        {{u"&Open...", 10005}, {u"E&xit", 10000}},
-        {{u"&Move Camera", 10002}, {u"&Loop", 10003}, {u"&Controls", 10004}, {u"&Floor", 10006}},
-        {{u"&About...", 10001}},
+        {{TEXT("&Open..."), 10005}, {TEXT("E&xit"), 10000}},
+        {{TEXT("&Move Camera"), 10002}, {TEXT("&Loop"), 10003}, {TEXT("&Controls"), 10004}, {TEXT("&Floor"), 10006}},
+        {{TEXT("&About..."), 10001}},
     };
     for (UINT p = 0; p < 3; ++p) {
         EXPECT_EQ(text(menu, p), titles[p]);
@@ -95,7 +96,7 @@ TEST_F(MenuTest, ItemTextIsTruncatedToTheBufferAndItsLengthReported)
     info.dwTypeData = buffer;
     info.cch = 4;
     ASSERT_TRUE(GetMenuItemInfoW(popup(1), 0, TRUE, &info));
-    EXPECT_EQ(std::u16string(buffer), u"&Mo");
+    EXPECT_EQ(WideText(buffer), TEXT("&Mo"));
     EXPECT_EQ(info.cch, 12u);
 }
 

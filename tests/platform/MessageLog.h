@@ -20,7 +20,7 @@ struct LoggedMessage {
 
 class WindowTest : public ::testing::Test {
 protected:
-    static constexpr const WCHAR* CLASS_NAME = u"VexoTestWindow";
+    static constexpr const WCHAR* CLASS_NAME = TEXT("VexoTestWindow");
 
     void SetUp() override
     {
@@ -47,7 +47,7 @@ protected:
     HWND create(LPVOID parameter = nullptr, HMENU menu = nullptr, int width = CW_USEDEFAULT, int height = 0,
                 HWND parent = nullptr)
     {
-        HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, CLASS_NAME, u"Test", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+        HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, CLASS_NAME, TEXT("Test"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                                       width, height, parent, menu, GetModuleHandleW(nullptr), parameter);
         if (window != nullptr) created.push_back(window);
         return window;

@@ -9,6 +9,7 @@
 #include "platform/linux/DialogTemplate.h"
 #include "platform/linux/Icon.h"
 #include "platform/win32.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ TEST(Resources, DialogTemplate102IsTheAboutBox)
     EXPECT_EQ(about.style, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS);
     EXPECT_EQ(about.cx, 187);
     EXPECT_EQ(about.cy, 76);
-    EXPECT_EQ(about.caption, u"About VEXO");
-    EXPECT_EQ(about.faceName, u"MS Shell Dlg");
+    EXPECT_EQ(about.caption, TEXT("About VEXO"));
+    EXPECT_EQ(about.faceName, TEXT("MS Shell Dlg"));
     EXPECT_EQ(about.pointSize, 8);
     EXPECT_EQ(about.weight, 400);
     EXPECT_FALSE(about.italic);
@@ -77,10 +78,10 @@ TEST(Resources, DialogTemplate102IsTheAboutBox)
         EXPECT_EQ(c.style, controls[i].style) << i;
     }
     EXPECT_EQ(about.controls[0].titleOrdinal, 100) << "the program's icon";
-    EXPECT_EQ(about.controls[1].title, u"VEXO v1.0.0002");
-    EXPECT_EQ(std::count(about.controls[2].title.begin(), about.controls[2].title.end(), u'\n'), 2)
+    EXPECT_EQ(about.controls[1].title, TEXT("VEXO v1.0.0002"));
+    EXPECT_EQ(std::count(about.controls[2].title.begin(), about.controls[2].title.end(), TEXT('\n')), 2)
         << "the notice is three lines";
-    EXPECT_EQ(about.controls[3].title, u"OK");
+    EXPECT_EQ(about.controls[3].title, TEXT("OK"));
 }
 
 TEST(Resources, TruncatedDialogTemplatesAreRefused)
@@ -94,7 +95,7 @@ TEST(Resources, TruncatedDialogTemplatesAreRefused)
 
 // A VS_VERSIONINFO node: wLength, wValueLength, wType, key, padding to 4, value, children.
 struct VersionNode {
-    std::u16string key;
+    WideText key;
     const BYTE* value;
     WORD valueLength;
     const BYTE* children;
@@ -107,7 +108,7 @@ VersionNode node(const BYTE* at)
     n.end = at + wordAt(at);
     n.valueLength = wordAt(at + 2);
     const BYTE* p = at + 6;
-    for (; wordAt(p) != 0; p += 2) n.key += static_cast<char16_t>(wordAt(p));
+    for (; wordAt(p) != 0; p += 2) n.key += static_cast<WCHAR>(wordAt(p));
     p += 2;
     const auto align = [at](const BYTE* q) { return at + (q - at + 3) / 4 * 4; };
     n.value = align(p);
@@ -116,23 +117,23 @@ VersionNode node(const BYTE* at)
     return n;
 }
 
-std::u16string versionString(const std::u16string& name)
+WideText versionString(const WideText& name)
 {
     const ResourceBytes bytes = resource(1, RT_VERSION);
     const VersionNode root = node(bytes.data);
     for (const BYTE* block = root.children; block < root.end;) {
         const VersionNode info = node(block);
-        if (info.key == u"StringFileInfo") {
+        if (info.key == TEXT("StringFileInfo")) {
             const VersionNode table = node(info.children);
             for (const BYTE* entry = table.children; entry < table.end;) {
                 const VersionNode value = node(entry);
-                if (value.key == name) return reinterpret_cast<const char16_t*>(value.value);
+                if (value.key == name) return reinterpret_cast<const WCHAR*>(value.value);
                 entry += (wordAt(entry) + 3) / 4 * 4;
             }
         }
         block += (wordAt(block) + 3) / 4 * 4;
     }
-    return u"<missing>";
+    return TEXT("<missing>");
 }
 
 TEST(Resources, VersionBlockSaysVersion1002)
@@ -141,7 +142,7 @@ TEST(Resources, VersionBlockSaysVersion1002)
     ASSERT_NE(bytes.data, nullptr);
     EXPECT_EQ(wordAt(bytes.data), bytes.size);
     const VersionNode root = node(bytes.data);
-    EXPECT_EQ(root.key, u"VS_VERSION_INFO");
+    EXPECT_EQ(root.key, TEXT("VS_VERSION_INFO"));
     ASSERT_EQ(root.valueLength, 52);
     DWORD fixed[13];
     std::memcpy(fixed, root.value, sizeof(fixed));
@@ -149,12 +150,12 @@ TEST(Resources, VersionBlockSaysVersion1002)
     EXPECT_EQ(fixed[2], 0x00010000u) << "file version 1.0";
     EXPECT_EQ(fixed[3], 0x00000002u) << "file version .0.2";
     EXPECT_EQ(fixed[4], 0x00010000u) << "product version 1.0";
-    EXPECT_EQ(versionString(u"FileDescription"), u"VEXO");
-    EXPECT_EQ(versionString(u"FileVersion"), u"1.0.0.2");
-    EXPECT_EQ(versionString(u"InternalName"), u"vexo.exe");
-    EXPECT_EQ(versionString(u"OriginalFilename"), u"vexo.exe");
-    EXPECT_EQ(versionString(u"ProductName"), u"vexo.exe");
-    EXPECT_EQ(versionString(u"ProductVersion"), u"1.0");
+    EXPECT_EQ(versionString(TEXT("FileDescription")), TEXT("VEXO"));
+    EXPECT_EQ(versionString(TEXT("FileVersion")), TEXT("1.0.0.2"));
+    EXPECT_EQ(versionString(TEXT("InternalName")), TEXT("vexo.exe"));
+    EXPECT_EQ(versionString(TEXT("OriginalFilename")), TEXT("vexo.exe"));
+    EXPECT_EQ(versionString(TEXT("ProductName")), TEXT("vexo.exe"));
+    EXPECT_EQ(versionString(TEXT("ProductVersion")), TEXT("1.0"));
 }
 
 TEST(Resources, Icon100IsA32By32ImageWithTransparentCorners)

@@ -85,9 +85,9 @@ TEST_F(WindowTest, UserDataHoldsAPointerAndReturnsThePreviousValue)
 {
     const HWND window = create();
     int object = 0;
-    EXPECT_EQ(SetWindowLongW(window, GWL_USERDATA, reinterpret_cast<LONG_PTR>(&object)), 0);
-    EXPECT_EQ(GetWindowLongW(window, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&object));
-    EXPECT_EQ(SetWindowLongW(window, GWL_USERDATA, 0), reinterpret_cast<LONG_PTR>(&object));
+    EXPECT_EQ(SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&object)), 0);
+    EXPECT_EQ(GetWindowLongPtrW(window, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&object));
+    EXPECT_EQ(SetWindowLongPtrW(window, GWLP_USERDATA, 0), reinterpret_cast<LONG_PTR>(&object));
 }
 
 TEST_F(WindowTest, SetWindowPosResizesTheClientAreaAndSendsSize)
@@ -164,10 +164,10 @@ TEST_F(WindowTest, ShowWindowReportsThePreviousVisibility)
 
 TEST_F(WindowTest, UnknownClassCreatesNothingAndClassesRegisterOnce)
 {
-    EXPECT_EQ(CreateWindowExW(0, u"NoSuchClass", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(CreateWindowExW(0, TEXT("NoSuchClass"), TEXT(""), 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
     WNDCLASSW again{};
     again.lpfnWndProc = DefWindowProcW;
-    again.lpszClassName = u"vexotestwindow";  // names match without regard to case
+    again.lpszClassName = TEXT("vexotestwindow");  // names match without regard to case
     EXPECT_EQ(RegisterClassW(&again), 0);
 }
 

@@ -17,6 +17,7 @@
 
 #include "LoadBvh.h"
 #include "ViewerSession.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST(MalformedCorpus, TheReaderRefusesEachWhereAndWhyTheTableSays)
 {
     for (const Refusal& expected : expectedRefusals()) {
         SCOPED_TRACE(expected.file);
-        const LoadResult result = loadBvhFile((CORPUS / expected.file).u16string().c_str());
+        const LoadResult result = loadBvhFile(widePath(CORPUS / expected.file).c_str());
         EXPECT_FALSE(result.ok());
         EXPECT_EQ(result.skeleton->values, nullptr);
         EXPECT_EQ(result.skeleton->frameCount, 0);

@@ -13,6 +13,7 @@
 
 #include "OffscreenViewer.h"
 #include "platform/linux/Drop.h"
+#include "resources/WideText.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
 #include "widgets/Button.h"
@@ -55,7 +56,7 @@ struct ShownState {
     std::uint32_t floorList = 0, sphereList = 0;
     std::array<std::int32_t, 3> timeline{};  // minimum, maximum, value
     std::array<float, 8> bar{};              // the button's and the slider's rectangles
-    std::u16string playIcon;
+    WideText playIcon;
     const Widget* captured = nullptr;
     std::uint64_t picture = 0;
 
@@ -86,7 +87,7 @@ inline ShownState shownState(Viewer& viewer, std::uint64_t picture)
         s.bar = {viewer.playButton->left, viewer.playButton->top, viewer.playButton->right, viewer.playButton->bottom,
                  slider->left, slider->top, slider->right, slider->bottom};
         const WideString& icon = viewer.playButton->iconLocator;
-        s.playIcon = icon.data != nullptr ? std::u16string(icon.data, icon.length) : u"";
+        s.playIcon = icon.data != nullptr ? WideText(icon.data, icon.length) : TEXT("");
     }
     s.captured = capturedWidget();
     s.picture = picture;

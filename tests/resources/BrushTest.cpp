@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr const char16_t* PLAY = u"res://0x00400000/play.png";
+constexpr const WCHAR* PLAY = TEXT("res://0x00400000/play.png");
 
 class BrushTest : public ::testing::Test {
 protected:
@@ -33,7 +33,7 @@ TEST_F(BrushTest, ImageBrushStretchesThePlayIcon)
 
 TEST_F(BrushTest, SkinBrushIsANineSliceOfTheProgramsResource)
 {
-    Brush* brush = createSkinBrush(u"button_normal.png", PROGRAM_MODULE_HANDLE, 5, 4, 3, 2);
+    Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 4, 3, 2);
     ASSERT_NE(brush, nullptr);
     ASSERT_EQ(brush->kind, BrushKind::NineSlice);
     const auto* nine = static_cast<NineSliceBrush*>(brush);
@@ -45,7 +45,7 @@ TEST_F(BrushTest, SkinBrushIsANineSliceOfTheProgramsResource)
     EXPECT_TRUE(brushSize(brush, &width, &height));
     EXPECT_EQ(width, 32);
     EXPECT_EQ(height, 16);
-    EXPECT_EQ(textureCache.find(u"res://0x00400000/button_normal.png"), brush->texture);
+    EXPECT_EQ(textureCache.find(TEXT("res://0x00400000/button_normal.png")), brush->texture);
     destroyBrush(brush);
 }
 
@@ -69,9 +69,9 @@ TEST_F(BrushTest, BrushesOfOneLocatorShareItsTextureUntilTheLastGoes)
 
 TEST_F(BrushTest, NoImageNoBrush)
 {
-    EXPECT_EQ(createImageBrush(u"res://0x00400000/missing.png"), nullptr);
-    EXPECT_EQ(createNineSliceBrush(u"res://0x0040000/play.png", 1, 1, 1, 1), nullptr);
-    EXPECT_EQ(createSkinBrush(u"missing.png", PROGRAM_MODULE_HANDLE, 5, 5, 5, 5), nullptr);
+    EXPECT_EQ(createImageBrush(TEXT("res://0x00400000/missing.png")), nullptr);
+    EXPECT_EQ(createNineSliceBrush(TEXT("res://0x0040000/play.png"), 1, 1, 1, 1), nullptr);
+    EXPECT_EQ(createSkinBrush(TEXT("missing.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5), nullptr);
     for (std::uint32_t bucket = 0; bucket < TextureCache::BUCKET_COUNT; ++bucket) {
         EXPECT_EQ(textureCache.bucketHead(bucket), nullptr);
     }

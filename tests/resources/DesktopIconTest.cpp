@@ -13,7 +13,7 @@
 TEST(DesktopIcon, IsTheProgramsIconPixelForPixel)
 {
     Image png;
-    ASSERT_TRUE(png.loadPngFile(u"" VEXO_SOURCE_DIR "/packaging/vexo.png"));
+    ASSERT_TRUE(png.loadPngFile(TEXT("") VEXO_SOURCE_DIR "/packaging/vexo.png"));
     ASSERT_EQ(png.width, 32);
     ASSERT_EQ(png.height, 32);
 

@@ -13,6 +13,7 @@
 #include "TempFile.h"
 #include "resources/Image.h"
 #include "resources/WideString.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ TEST(ImageFile, TruncatedFilesAndMissingFilesFail)
         EXPECT_FALSE(image.loadPngFile(file.path())) << length;
     }
     Image image;
-    EXPECT_FALSE(image.loadPngFile(u"/nonexistent/image.png"));
+    EXPECT_FALSE(image.loadPngFile(TEXT("/nonexistent/image.png")));
     EXPECT_FALSE(image.loadImageFile(nullptr));
 }
 
@@ -84,21 +85,21 @@ TEST(ImageFile, ASaveThatFailsLeavesNoFileBehind)
 {
     Image image;
     ASSERT_TRUE(image.allocate(64, 64));
-    EXPECT_FALSE(image.savePng(u"/nonexistent/picture.png"));
-    EXPECT_FALSE(image.savePng(u"/dev/full")) << "a full device: the write fails";
+    EXPECT_FALSE(image.savePng(TEXT("/nonexistent/picture.png")));
+    EXPECT_FALSE(image.savePng(TEXT("/dev/full"))) << "a full device: the write fails";
     EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is not removed";
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vexo_empty_" + std::to_string(::getpid()) + ".png");
-    EXPECT_FALSE(Image().savePng(path.u16string().c_str())) << "no pixels";
+    EXPECT_FALSE(Image().savePng(widePath(path).c_str())) << "no pixels";
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(WideString, AssignCurrentDirectory)
 {
     WideString s;
-    ASSERT_TRUE(s.assign(u"old content"));
+    ASSERT_TRUE(s.assign(TEXT("old content")));
     ASSERT_TRUE(s.assignCurrentDirectory());
-    EXPECT_EQ(std::u16string(s.data, s.length), std::filesystem::current_path().u16string());
+    EXPECT_EQ(WideText(s.data, s.length), widePath(std::filesystem::current_path()));
     EXPECT_EQ(s.data[s.length], 0);
     EXPECT_LT(s.length, s.capacity);
     s.release();

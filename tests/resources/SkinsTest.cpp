@@ -41,7 +41,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(createScratchArena()); }
     void TearDown() override { destroyScratchArena(); }
 
-    static void load(const char16_t* name, Image& image, int width, int height)
+    static void load(const WCHAR* name, Image& image, int width, int height)
     {
         ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, name));
         ASSERT_EQ(image.width, width);
@@ -51,10 +51,10 @@ protected:
 
 TEST_F(Skins, AreEightBitRgbaStreamsWithOnlyTheNamedColours)
 {
-    const char16_t* names[] = {u"BUTTON_NORMAL.PNG", u"BUTTON_PRESS.PNG", u"SLIDER_BODY.PNG",
-                               u"SLIDER_THUMB.PNG",  u"PLAY.PNG",         u"PAUSE.PNG"};
-    for (const char16_t* name : names) {
-        SCOPED_TRACE(std::string(name, name + std::char_traits<char16_t>::length(name)));
+    const WCHAR* names[] = {TEXT("BUTTON_NORMAL.PNG"), TEXT("BUTTON_PRESS.PNG"), TEXT("SLIDER_BODY.PNG"),
+                               TEXT("SLIDER_THUMB.PNG"),  TEXT("PLAY.PNG"),         TEXT("PAUSE.PNG")};
+    for (const WCHAR* name : names) {
+        SCOPED_TRACE(std::string(name, name + std::char_traits<WCHAR>::length(name)));
         HRSRC resource = FindResourceW(PROGRAM_MODULE_HANDLE, name, RT_RCDATA);
         ASSERT_NE(resource, nullptr);
         const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(PROGRAM_MODULE_HANDLE, resource)));
@@ -74,7 +74,7 @@ TEST_F(Skins, AreEightBitRgbaStreamsWithOnlyTheNamedColours)
 TEST_F(Skins, ButtonNormalIsARaisedBevel)
 {
     Image image;
-    load(u"button_normal.png", image, 32, 16);
+    load(TEXT("button_normal.png"), image, 32, 16);
     for (auto [column, row] : {std::pair{0, 0}, {1, 0}, {30, 0}, {31, 15}, {0, 1}, {31, 14}}) {
         EXPECT_EQ(pixel(image, column, row), CLEAR) << column << "," << row;
     }
@@ -93,8 +93,8 @@ TEST_F(Skins, ButtonNormalIsARaisedBevel)
 TEST_F(Skins, ButtonPressIsTheSameShapeSunken)
 {
     Image normal, pressed;
-    load(u"button_normal.png", normal, 32, 16);
-    load(u"button_press.png", pressed, 32, 16);
+    load(TEXT("button_normal.png"), normal, 32, 16);
+    load(TEXT("button_press.png"), pressed, 32, 16);
     EXPECT_EQ(pixel(pressed, 15, 0), DARK);
     EXPECT_EQ(pixel(pressed, 0, 7), DARK);
     EXPECT_EQ(pixel(pressed, 15, 15), WHITE);
@@ -115,8 +115,8 @@ TEST_F(Skins, ButtonPressIsTheSameShapeSunken)
 TEST_F(Skins, SliderPartsAreRaisedBars)
 {
     Image body, thumb;
-    load(u"slider_body.png", body, 8, 4);
-    load(u"slider_thumb.png", thumb, 8, 16);
+    load(TEXT("slider_body.png"), body, 8, 4);
+    load(TEXT("slider_thumb.png"), thumb, 8, 16);
     for (const Image* image : {&body, &thumb}) {
         const int last = image->height - 1;
         EXPECT_EQ(pixel(*image, 0, 0), CLEAR);
@@ -134,7 +134,7 @@ TEST_F(Skins, SliderPartsAreRaisedBars)
 TEST_F(Skins, PlayIsAnOutlinedTriangle)
 {
     Image image;
-    load(u"play.png", image, 16, 16);
+    load(TEXT("play.png"), image, 16, 16);
     for (int column = 0; column < 16; ++column) EXPECT_EQ(pixel(image, column, 0), CLEAR);
     for (int row = 1; row < 16; ++row) {
         const int k = 8 - std::abs(row - 8);
@@ -151,7 +151,7 @@ TEST_F(Skins, PlayIsAnOutlinedTriangle)
 TEST_F(Skins, PauseIsTwoOutlinedBars)
 {
     Image image;
-    load(u"pause.png", image, 16, 16);
+    load(TEXT("pause.png"), image, 16, 16);
     for (int left : {3, 9}) {
         EXPECT_EQ(pixel(image, left, 3), DARK);
         EXPECT_EQ(pixel(image, left + 3, 13), DARK);
@@ -169,12 +169,12 @@ TEST_F(Skins, PauseIsTwoOutlinedBars)
 TEST_F(Skins, NamesMatchInAnyCase)
 {
     Image lower, mixed;
-    load(u"play.png", lower, 16, 16);
-    load(u"Play.Png", mixed, 16, 16);
+    load(TEXT("play.png"), lower, 16, 16);
+    load(TEXT("Play.Png"), mixed, 16, 16);
     EXPECT_EQ(0, std::memcmp(lower.pixels, mixed.pixels, 16 * 16 * 4));
     Image missing;
-    EXPECT_FALSE(missing.loadPngResource(PROGRAM_MODULE_HANDLE, u"missing.png"));
-    EXPECT_FALSE(missing.loadPngResource(reinterpret_cast<HMODULE>(std::uintptr_t{0x10000000}), u"play.png"));
+    EXPECT_FALSE(missing.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("missing.png")));
+    EXPECT_FALSE(missing.loadPngResource(reinterpret_cast<HMODULE>(std::uintptr_t{0x10000000}), TEXT("play.png")));
 }
 
 // The row table of a skin comes from the arena, not from the heap: the arena's most recent block
@@ -183,7 +183,7 @@ TEST_F(Skins, RowTablesComeFromTheArena)
 {
     ASSERT_EQ(scratchArena()->top, -1);
     Image image;
-    load(u"button_normal.png", image, 32, 16);
+    load(TEXT("button_normal.png"), image, 32, 16);
     EXPECT_EQ(scratchArena()->top, 0);
     EXPECT_EQ(scratchArena()->used, 0u);
 }

@@ -13,10 +13,11 @@
 #include "OffscreenGl.h"
 #include "resources/Image.h"
 #include "resources/TextureCache.h"
+#include "resources/WideText.h"
 
 namespace {
 
-constexpr const char16_t* PLAY = u"res://0x00400000/play.png";
+constexpr const WCHAR* PLAY = TEXT("res://0x00400000/play.png");
 
 class TextureCacheTest : public ::testing::Test {
 protected:
@@ -49,11 +50,11 @@ OffscreenGl* TextureCacheTest::gl = nullptr;
 
 TEST(LocatorHash, DoublesAndAddsEachCodeUnit)
 {
-    EXPECT_EQ(locatorHash(u""), 0u);
-    EXPECT_EQ(locatorHash(u"abc"), 683u);
-    EXPECT_EQ(locatorHash(u"abc") % TextureCache::BUCKET_COUNT, 7u);
+    EXPECT_EQ(locatorHash(TEXT("")), 0u);
+    EXPECT_EQ(locatorHash(TEXT("abc")), 683u);
+    EXPECT_EQ(locatorHash(TEXT("abc")) % TextureCache::BUCKET_COUNT, 7u);
     // 33 units: the first one's contribution has been doubled out of the 32 bits.
-    EXPECT_EQ(locatorHash(u"zaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"), locatorHash(u"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"));
+    EXPECT_EQ(locatorHash(TEXT("zaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa")), locatorHash(TEXT("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa")));
 }
 
 TEST_F(TextureCacheTest, OneLocatorSharesOneGlTexture)
@@ -87,7 +88,7 @@ TEST_F(TextureCacheTest, OneLocatorSharesOneGlTexture)
 TEST_F(TextureCacheTest, LocatorsDifferingInCaseAreTwoEntries)
 {
     Texture* lower = textureCache.acquire(PLAY, nullptr, nullptr);
-    Texture* upper = textureCache.acquire(u"res://0x00400000/PLAY.PNG", nullptr, nullptr);
+    Texture* upper = textureCache.acquire(TEXT("res://0x00400000/PLAY.PNG"), nullptr, nullptr);
     ASSERT_NE(lower, nullptr);
     ASSERT_NE(upper, nullptr);
     EXPECT_NE(lower, upper);
@@ -99,17 +100,17 @@ TEST_F(TextureCacheTest, LocatorsDifferingInCaseAreTwoEntries)
 
 // Three locators of the program's play icon that land in one bucket: case variants of the name,
 // which all name the same resource.
-std::vector<std::u16string> threeInOneBucket()
+std::vector<WideText> threeInOneBucket()
 {
-    std::vector<std::u16string> buckets[TextureCache::BUCKET_COUNT];
-    const std::u16string name = u"play.png";
+    std::vector<WideText> buckets[TextureCache::BUCKET_COUNT];
+    const WideText name = TEXT("play.png");
     for (unsigned mask = 0; mask < (1u << name.size()); ++mask) {
-        std::u16string variant = name;
+        WideText variant = name;
         for (std::size_t i = 0; i < name.size(); ++i) {
-            if ((mask >> i & 1) != 0 && variant[i] >= u'a') variant[i] = char16_t(variant[i] - 32);
+            if ((mask >> i & 1) != 0 && variant[i] >= TEXT('a')) variant[i] = WCHAR(variant[i] - 32);
         }
-        const std::u16string locator = u"res://0x00400000/" + variant;
-        std::vector<std::u16string>& bucket = buckets[locatorHash(locator.c_str()) % TextureCache::BUCKET_COUNT];
+        const WideText locator = TEXT("res://0x00400000/") + variant;
+        std::vector<WideText>& bucket = buckets[locatorHash(locator.c_str()) % TextureCache::BUCKET_COUNT];
         if (std::find(bucket.begin(), bucket.end(), locator) == bucket.end()) bucket.push_back(locator);
         if (bucket.size() == 3) return bucket;
     }
@@ -118,7 +119,7 @@ std::vector<std::u16string> threeInOneBucket()
 
 TEST_F(TextureCacheTest, ReleasingTheHeadOfABucketKeepsTheRestInOrder)
 {
-    const std::vector<std::u16string> locators = threeInOneBucket();
+    const std::vector<WideText> locators = threeInOneBucket();
     ASSERT_EQ(locators.size(), 3u);
     Texture* entries[3];
     for (int i = 0; i < 3; ++i) ASSERT_NE(entries[i] = textureCache.acquire(locators[i].c_str(), nullptr, nullptr), nullptr);
@@ -146,15 +147,15 @@ TEST_F(TextureCacheTest, LocatorsThatGiveNoImageLeaveTheCacheUnchanged)
 {
     Texture* kept = textureCache.acquire(PLAY, nullptr, nullptr);
     ASSERT_NE(kept, nullptr);
-    const char16_t* refused[] = {
-        u"res://0x0040000/play.png",      // 7 digits
-        u"res://0x00400000/missing.png",  // no such resource
-        u"res://0x10000000/play.png",     // no such module
-        u"RES://0x00400000/play.png",     // a file path that does not exist
-        u"file:///nonexistent/play.png",
-        u"file://",
+    const WCHAR* refused[] = {
+        TEXT("res://0x0040000/play.png"),      // 7 digits
+        TEXT("res://0x00400000/missing.png"),  // no such resource
+        TEXT("res://0x10000000/play.png"),     // no such module
+        TEXT("RES://0x00400000/play.png"),     // a file path that does not exist
+        TEXT("file:///nonexistent/play.png"),
+        TEXT("file://"),
     };
-    for (const char16_t* locator : refused) {
+    for (const WCHAR* locator : refused) {
         std::int32_t width = -7, height = -7;
         EXPECT_EQ(textureCache.acquire(locator, &width, &height), nullptr);
         EXPECT_EQ(width, -7);
@@ -169,9 +170,9 @@ TEST_F(TextureCacheTest, LocatorsThatGiveNoImageLeaveTheCacheUnchanged)
 TEST_F(TextureCacheTest, ClearDestroysEveryEntryWhateverItsReferences)
 {
     std::vector<GLuint> names;
-    for (const char16_t* name : {u"play.png", u"pause.png", u"button_normal.png", u"button_press.png",
-                                 u"slider_body.png", u"slider_thumb.png"}) {
-        const std::u16string locator = u"res://0x00400000/" + std::u16string(name);
+    for (const WCHAR* name : {TEXT("play.png"), TEXT("pause.png"), TEXT("button_normal.png"), TEXT("button_press.png"),
+                                 TEXT("slider_body.png"), TEXT("slider_thumb.png")}) {
+        const WideText locator = TEXT("res://0x00400000/") + WideText(name);
         Texture* texture = textureCache.acquire(locator.c_str(), nullptr, nullptr);
         ASSERT_NE(texture, nullptr);
         textureCache.acquire(locator.c_str(), nullptr, nullptr);
@@ -189,7 +190,7 @@ TEST_F(TextureCacheTest, UploadKeepsThePixelsTopRowFirstWithLinearFilters)
 {
     std::uint32_t name = 0;
     std::int32_t width = 0, height = 0;
-    ASSERT_TRUE(createTextureFromResource(PROGRAM_MODULE_HANDLE, u"slider_body.png", &name, &width, &height));
+    ASSERT_TRUE(createTextureFromResource(PROGRAM_MODULE_HANDLE, TEXT("slider_body.png"), &name, &width, &height));
     EXPECT_EQ(width, 8);
     EXPECT_EQ(height, 4);
     GLint bound = 0, magnify = 0, minify = 0, format = 0;
@@ -206,7 +207,7 @@ TEST_F(TextureCacheTest, UploadKeepsThePixelsTopRowFirstWithLinearFilters)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     Image image;
-    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, u"slider_body.png"));
+    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("slider_body.png")));
     EXPECT_EQ(0, std::memcmp(texels.data(), image.pixels, texels.size()));
     // Row t = 0 is the top of the picture: white there, dark at the bottom.
     EXPECT_EQ(texels[4 * 3], 255);
@@ -220,11 +221,11 @@ TEST_F(TextureCacheTest, FailedUploadsMakeNoTexture)
 {
     std::uint32_t name = 99;
     std::int32_t width = -1, height = -1;
-    EXPECT_FALSE(createTextureFromResource(PROGRAM_MODULE_HANDLE, u"missing.png", &name, &width, &height));
+    EXPECT_FALSE(createTextureFromResource(PROGRAM_MODULE_HANDLE, TEXT("missing.png"), &name, &width, &height));
     EXPECT_EQ(name, 99u);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);
-    EXPECT_FALSE(createTextureFromFile(u"/nonexistent.png", &name, &width, &height));
+    EXPECT_FALSE(createTextureFromFile(TEXT("/nonexistent.png"), &name, &width, &height));
     EXPECT_EQ(name, 99u);
 }
 

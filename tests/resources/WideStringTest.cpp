@@ -6,12 +6,13 @@
 #include <string>
 
 #include "resources/WideString.h"
+#include "resources/WideText.h"
 
 namespace {
 
-std::u16string textOf(const WideString& s)
+WideText textOf(const WideString& s)
 {
-    return s.data == nullptr ? std::u16string() : std::u16string(s.data, s.length);
+    return s.data == nullptr ? WideText() : WideText(s.data, s.length);
 }
 
 // Releases at the end of a test, as every owner must.
@@ -31,7 +32,7 @@ TEST(WideString, AssignOfNothingGivesAnEmptyBufferOfOneUnit)
 TEST(WideString, AssignKeepsABufferThatIsBigEnough)
 {
     OwnedString s;
-    ASSERT_TRUE(s.assign(u"a"));
+    ASSERT_TRUE(s.assign(TEXT("a")));
     ASSERT_EQ(s.capacity, 2u);
     WCHAR* buffer = s.data;
     ASSERT_TRUE(s.assign(nullptr));
@@ -66,17 +67,17 @@ TEST(WideString, AReserveOfNothingStillGivesABufferThatReadsAsAString)
     EXPECT_EQ(s.capacity, 1u);
     EXPECT_EQ(s.data[0], 0);
     ASSERT_TRUE(s.append(s.data));  // its own (empty) text
-    EXPECT_EQ(textOf(s), u"");
+    EXPECT_EQ(textOf(s), TEXT(""));
 }
 
 TEST(WideString, AppendGrowsAndKeepsTheContent)
 {
     OwnedString s;
-    ASSERT_TRUE(s.assign(u"abc"));  // 3 units in a buffer of 4
+    ASSERT_TRUE(s.assign(TEXT("abc")));  // 3 units in a buffer of 4
     ASSERT_EQ(s.capacity, 4u);
-    ASSERT_TRUE(s.append(u"d"));  // 3 + 1 + 1 = 5 is not less than 4; 2 x 4 is more than 5
+    ASSERT_TRUE(s.append(TEXT("d")));  // 3 + 1 + 1 = 5 is not less than 4; 2 x 4 is more than 5
     EXPECT_EQ(s.capacity, 8u);
-    EXPECT_EQ(textOf(s), u"abcd");
+    EXPECT_EQ(textOf(s), TEXT("abcd"));
     EXPECT_EQ(s.data[s.length], 0);
 }
 
@@ -85,19 +86,19 @@ TEST(WideString, AppendOfNothingChangesNothing)
     OwnedString s;
     ASSERT_TRUE(s.append(nullptr));
     EXPECT_EQ(s.data, nullptr);
-    ASSERT_TRUE(s.assign(u"xy"));
+    ASSERT_TRUE(s.assign(TEXT("xy")));
     ASSERT_TRUE(s.append(nullptr));
-    EXPECT_EQ(textOf(s), u"xy");
+    EXPECT_EQ(textOf(s), TEXT("xy"));
 }
 
 TEST(WideString, TextMayComeFromTheStringItself)
 {
     OwnedString s;
-    ASSERT_TRUE(s.assign(u"abc"));
+    ASSERT_TRUE(s.assign(TEXT("abc")));
     ASSERT_TRUE(s.append(s.data));  // grows, so the old buffer is read after the new one exists
-    EXPECT_EQ(textOf(s), u"abcabc");
+    EXPECT_EQ(textOf(s), TEXT("abcabc"));
     ASSERT_TRUE(s.assign(s.data + 4));
-    EXPECT_EQ(textOf(s), u"bc");
+    EXPECT_EQ(textOf(s), TEXT("bc"));
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "RunVexo.h"
 #include "TempFile.h"
 #include "resources/Image.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ std::array<double, 2> project(Vec point, Vec eye, Vec center, int width, int hei
 
 class Picture {
 public:
-    explicit Picture(const fs::path& file) { loaded = image.loadPngFile(file.u16string().c_str()); }
+    explicit Picture(const fs::path& file) { loaded = image.loadPngFile(widePath(file).c_str()); }
 
     bool ok() const { return loaded; }
     int width() const { return image.width; }

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr WCHAR CLASS_NAME[] = u"VexoBindingTest";
+constexpr WCHAR CLASS_NAME[] = TEXT("VexoBindingTest");
 
 struct Seen {
     UINT message;
@@ -45,7 +45,7 @@ protected:
 
     static bool create(Window& window)
     {
-        return window.create(0, CLASS_NAME, u"binding", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+        return window.create(0, CLASS_NAME, TEXT("binding"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                              nullptr, GetModuleHandleW(nullptr));
     }
 };
@@ -60,7 +60,7 @@ TEST_F(WindowBinding, TheObjectIsAttachedFromNcCreateToNcDestroy)
     ASSERT_FALSE(window.seen.empty());
     EXPECT_EQ(window.seen.front().message, WM_NCCREATE);  // WM_GETMINMAXINFO, before it, never arrives
     EXPECT_EQ(window.seen.front().hwnd, window.hwnd);
-    EXPECT_EQ(GetWindowLongW(window.hwnd, GWL_USERDATA), reinterpret_cast<LONG_PTR>(&window));
+    EXPECT_EQ(GetWindowLongPtrW(window.hwnd, GWLP_USERDATA), reinterpret_cast<LONG_PTR>(&window));
 
     const HWND handle = window.hwnd;
     EXPECT_TRUE(DestroyWindow(handle));
@@ -78,7 +78,7 @@ TEST_F(WindowBinding, ARefusedCreationLeavesTheObjectDetached)
     EXPECT_EQ(window.seen.back().message, WM_NCDESTROY);
 
     // A window of the class created without an object cannot be served: its creation fails.
-    EXPECT_EQ(CreateWindowExW(0, CLASS_NAME, u"orphan", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
+    EXPECT_EQ(CreateWindowExW(0, CLASS_NAME, TEXT("orphan"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr),
               nullptr);
     MSG message;

@@ -22,7 +22,7 @@ struct LoadResult {
     bool ok() const { return skeleton->root != nullptr; }
 };
 
-inline LoadResult loadBvhFile(const char16_t* path)
+inline LoadResult loadBvhFile(const WCHAR* path)
 {
     LoadResult result;
     result.skeleton.reset(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))));

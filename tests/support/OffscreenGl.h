@@ -28,7 +28,7 @@ public:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = CLASS_NAME;
         RegisterClassW(&windowClass);
-        window = CreateWindowExW(0, CLASS_NAME, u"test", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
+        window = CreateWindowExW(0, CLASS_NAME, TEXT("test"), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
                                  nullptr, nullptr, windowClass.hInstance, nullptr);
         if (window == nullptr) return;
         dc = GetDC(window);
@@ -97,7 +97,7 @@ public:
     }
 
 private:
-    static constexpr const WCHAR* CLASS_NAME = u"VexoOffscreenGlTest";
+    static constexpr const WCHAR* CLASS_NAME = TEXT("VexoOffscreenGlTest");
 
     HWND window = nullptr;
     HDC dc = nullptr;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "resources/WideText.h"
+
 // A file with the given bytes in the temporary directory, removed again by the destructor.
 class TempFile {
 public:
@@ -15,16 +17,16 @@ public:
         name = std::filesystem::temp_directory_path() /
                ("vexo_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + suffix);
         std::ofstream(name, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        wide = name.u16string();
+        wide = widePath(name);
     }
     ~TempFile() { std::filesystem::remove(name); }
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
-    const char16_t* path() const { return wide.c_str(); }
+    const WCHAR* path() const { return wide.c_str(); }
     const std::filesystem::path& fsPath() const { return name; }
 
 private:
     std::filesystem::path name;
-    std::u16string wide;
+    WideText wide;
 };

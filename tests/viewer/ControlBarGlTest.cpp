@@ -223,7 +223,7 @@ TEST_F(ControlBarGl, TheBarIsDrawnWhereItIsLaidOutAndNowhereElse)
     EXPECT_EQ(f.count(sliderEnd, HEIGHT - 24, WIDTH, HEIGHT, CLEAR, true), 0);
     EXPECT_EQ(f.count(buttonEnd, HEIGHT - 24, sliderStart, HEIGHT, CLEAR, true), 0);
     EXPECT_EQ(f.count(sliderStart, HEIGHT - 24, sliderEnd, HEIGHT - 16, CLEAR, true), 0);
-    EXPECT_TRUE(showsIcon(f, u"play.png"));
+    EXPECT_TRUE(showsIcon(f, TEXT("play.png")));
 }
 
 TEST_F(ControlBarGl, ThePlayButtonTogglesPlaybackAndShowsTheNextAction)
@@ -233,19 +233,19 @@ TEST_F(ControlBarGl, ThePlayButtonTogglesPlaybackAndShowsTheNextAction)
     click(buttonCentreX(), buttonCentreY());
     EXPECT_FALSE(viewer.paused);
     EXPECT_EQ(GetCapture(), nullptr);  // the press's capture ended with the release
-    EXPECT_TRUE(showsIcon(frame(), u"pause.png"));
+    EXPECT_TRUE(showsIcon(frame(), TEXT("pause.png")));
 
     // Played to the end of a motion that does not loop: paused on the last frame, play shown again.
     for (int i = 0; i < 3; ++i) viewer.tick(0.008);
     EXPECT_TRUE(viewer.paused);
     EXPECT_EQ(viewer.frameIndex, 2);
     EXPECT_EQ(viewer.timelineSlider->value, 3);
-    EXPECT_TRUE(showsIcon(frame(), u"play.png"));
+    EXPECT_TRUE(showsIcon(frame(), TEXT("play.png")));
 
     click(buttonCentreX(), buttonCentreY());
     click(buttonCentreX(), buttonCentreY());
     EXPECT_TRUE(viewer.paused);
-    EXPECT_TRUE(showsIcon(frame(), u"play.png"));
+    EXPECT_TRUE(showsIcon(frame(), TEXT("play.png")));
 }
 
 TEST_F(ControlBarGl, DraggingTheThumbShowsThatFrameWhilePlaybackGoesOn)
@@ -333,7 +333,7 @@ TEST_F(ControlBarGl, TheCounterAndKeyListAreDrawnUntilViewControlsHidesThem)
     EXPECT_EQ(f.count(WIDTH - 140, 0, WIDTH, 6 * 14, WHITE), 0);
     // The bar stays.
     EXPECT_GT(f.count(0, HEIGHT - 24, WIDTH, HEIGHT, CLEAR, true), 24 * 24 / 2);
-    EXPECT_TRUE(showsIcon(f, u"pause.png"));
+    EXPECT_TRUE(showsIcon(f, TEXT("pause.png")));
 }
 
 TEST_F(ControlBarGl, TheTextAndTheButtonShareOneFontAndTheWindowGivesEverythingBack)

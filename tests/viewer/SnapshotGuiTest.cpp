@@ -9,6 +9,7 @@
 #include "GuiSession.h"
 #include "RunVexo.h"
 #include "resources/Image.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
             "--frame " + std::to_string(frame) + " --size " + size + " --snapshot " + quoted(picture) + " " + quoted(SAMPLE);
         if (vexo(arguments).status != 0) return {};
         Image image;
-        if (!image.loadPngFile(picture.u16string().c_str())) return {};
+        if (!image.loadPngFile(widePath(picture).c_str())) return {};
         Pixels pixels(std::size_t(image.width) * image.height);
         for (std::size_t i = 0; i < pixels.size(); ++i) {
             const BYTE* p = image.pixels + 4 * i;

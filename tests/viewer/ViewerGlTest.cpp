@@ -174,7 +174,7 @@ TEST_F(ViewerGl, TheStartupFileOpensDuringCreation)
     const struct {
         LPCWSTR path;
         bool loads;
-    } cases[] = {{good.path(), true}, {refused.path(), false}, {u"/no/such.bvh", false}, {nullptr, false}};
+    } cases[] = {{good.path(), true}, {refused.path(), false}, {TEXT("/no/such.bvh"), false}, {nullptr, false}};
     for (const auto& c : cases) {
         startupFilePath = c.path;
         Viewer other;

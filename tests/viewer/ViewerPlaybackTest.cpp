@@ -156,7 +156,7 @@ TEST(ViewerPlayback, AFailedLoadChangesNothing)
     viewer.camera.yaw(0.3f);
     const Skeleton* shown = viewer.skeleton;
     const OrbitCamera camera = viewer.camera;
-    for (LPCWSTR path : {refused.path(), u"/no/such/file.bvh"}) {
+    for (LPCWSTR path : {refused.path(), TEXT("/no/such/file.bvh")}) {
         EXPECT_FALSE(viewer.loadFile(path));
         EXPECT_EQ(viewer.skeleton, shown);
         EXPECT_EQ(viewer.frameIndex, 2);

@@ -156,10 +156,10 @@ protected:
         ASSERT_TRUE(gl.ok());
         guiStartup(&host);
         setOverlaySize(overlay, WIDTH, HEIGHT);
-        hudFont = acquireFont(u"Arial", 9);
+        hudFont = acquireFont(TEXT("Arial"), 9);
         ASSERT_TRUE(button.initialize());
         WideString locator;
-        ASSERT_TRUE(makeLocator(guiModuleHandle(), u"play.png", locator));
+        ASSERT_TRUE(makeLocator(guiModuleHandle(), TEXT("play.png"), locator));
         ASSERT_TRUE(button.setIcon(locator.data));
         locator.release();
         ASSERT_TRUE(slider.initialize());
@@ -222,7 +222,7 @@ protected:
 TEST_F(ControlBar, TheThumbIsDrawnWhereTheValuePutsIt)
 {
     Image thumb;
-    ASSERT_TRUE(thumb.loadPngResource(guiModuleHandle(), u"slider_thumb.png"));
+    ASSERT_TRUE(thumb.loadPngResource(guiModuleHandle(), TEXT("slider_thumb.png")));
     slider.setRange(1, 99);  // 392 pixels of travel over 98 steps: whole pixels
     for (int value : {1, 50, 99}) {
         slider.setValue(value);
@@ -245,8 +245,8 @@ TEST_F(ControlBar, TheThumbIsDrawnWhereTheValuePutsIt)
 TEST_F(ControlBar, TheButtonShowsThePressedSkinWhilePressed)
 {
     Image normal, pressed;
-    ASSERT_TRUE(normal.loadPngResource(guiModuleHandle(), u"button_normal.png"));
-    ASSERT_TRUE(pressed.loadPngResource(guiModuleHandle(), u"button_press.png"));
+    ASSERT_TRUE(normal.loadPngResource(guiModuleHandle(), TEXT("button_normal.png")));
+    ASSERT_TRUE(pressed.loadPngResource(guiModuleHandle(), TEXT("button_press.png")));
     // A corner texel (drawn at its own size) where the two skins differ and both are opaque.
     int cx = -1, cy = -1;
     for (int y = 0; y < 5 && cx < 0; ++y) {
@@ -269,7 +269,7 @@ TEST_F(ControlBar, TheButtonShowsThePressedSkinWhilePressed)
 TEST_F(ControlBar, TheIconIsCentredAtItsNaturalSize)
 {
     Image play;
-    ASSERT_TRUE(play.loadPngResource(guiModuleHandle(), u"play.png"));
+    ASSERT_TRUE(play.loadPngResource(guiModuleHandle(), TEXT("play.png")));
     const std::vector<std::uint8_t> pixels = render();
     const int ix = static_cast<int>(button.left) + (24 - play.width) / 2, iy = static_cast<int>(button.top) + (24 - play.height) / 2;
     ASSERT_EQ((24 - play.width) % 2, 0) << "a whole-pixel position for an exact comparison";
@@ -284,15 +284,15 @@ TEST_F(ControlBar, TheIconIsCentredAtItsNaturalSize)
 
 TEST_F(ControlBar, ALabelIsDrawnInBlackCentredOnTheButton)
 {
-    button.setIcon(u"file:///nonexistent.png");  // no icon over the label
+    button.setIcon(TEXT("file:///nonexistent.png"));  // no icon over the label
     EXPECT_EQ(button.icon, nullptr);
     button.setRect(200, 200, 80, 24);
-    ASSERT_TRUE(button.setText(u"Play"));
+    ASSERT_TRUE(button.setText(TEXT("Play")));
     float extent[4];
-    ASSERT_TRUE(measureText(button.font, u"Play", extent));
+    ASSERT_TRUE(measureText(button.font, TEXT("Play"), extent));
     const int tx = static_cast<int>(200 + (80 - extent[2]) * 0.5f), ty = static_cast<int>(200 + (24 - extent[3]) * 0.5f);
     const std::vector<std::uint8_t> withLabel = render();
-    button.setText(u"");
+    button.setText(TEXT(""));
     const std::vector<std::uint8_t> without = render();
     int changed = 0;
     for (int y = 190; y < 234; ++y) {

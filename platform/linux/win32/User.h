@@ -181,11 +181,10 @@ BOOL ShowWindow(HWND window, int command);
 // WM_NCCREATE).
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Per-window user data. Pointer-sized, as SetWindowLongPtrW is on 64-bit Windows, so an object's
-// address fits.
-constexpr int GWL_USERDATA = -21;
-LONG_PTR SetWindowLongW(HWND window, int index, LONG_PTR value);
-LONG_PTR GetWindowLongW(HWND window, int index);
+// Per-window user data: pointer-sized, so an object's address fits. Set returns the previous value.
+constexpr int GWLP_USERDATA = -21;
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+LONG_PTR GetWindowLongPtrW(HWND window, int index);
 
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);

@@ -14,6 +14,7 @@
 #include "FuzzCheck.h"
 #include "motion/BvhReader.h"
 #include "motion/Pose.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ public:
             std::perror("memfd_create");
             std::abort();
         }
-        for (char c : "/proc/self/fd/" + std::to_string(fd)) name.push_back(static_cast<char16_t>(c));
+        for (char c : "/proc/self/fd/" + std::to_string(fd)) name.push_back(static_cast<WCHAR>(c));
     }
 
     void store(const std::uint8_t* data, size_t size)
@@ -45,7 +46,7 @@ public:
 
 private:
     int fd;
-    std::u16string name;
+    WideText name;
 };
 
 bool isEndSite(const Joint* joint)

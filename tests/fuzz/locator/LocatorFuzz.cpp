@@ -1,6 +1,6 @@
 // Runs each input as a little program over WideString and the locator functions: assign, append
 // (also of the string's own tail), reserve, release, makeLocator and parseLocator, checking every
-// result against a plain std::u16string model and an independent reading of the locator grammar.
+// result against a plain WideText model and an independent reading of the locator grammar.
 //
 // Input: a sequence of operations, each an opcode byte followed by its operands. A text operand
 // is a length byte and that many UTF-16 code units (little-endian); a zero unit ends the text
@@ -16,6 +16,7 @@
 #include "FuzzCheck.h"
 #include "resources/Locator.h"
 #include "resources/WideString.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -31,14 +32,14 @@ public:
         for (int i = 0; i < 4; ++i) value = value << 8 | byte();
         return value;
     }
-    std::u16string text()
+    WideText text()
     {
-        std::u16string units;
+        WideText units;
         for (int n = byte(); n > 0 && at + 1 < size; --n) {
-            units.push_back(static_cast<char16_t>(data[at] | data[at + 1] << 8));
+            units.push_back(static_cast<WCHAR>(data[at] | data[at + 1] << 8));
             at += 2;
         }
-        return units.substr(0, units.find(u'\0'));  // the functions see the text up to its terminator
+        return units.substr(0, units.find(TEXT('\0')));  // the functions see the text up to its terminator
     }
 
 private:
@@ -47,13 +48,13 @@ private:
     std::size_t at = 0;
 };
 
-std::u16string contentOf(const WideString& s)
+WideText contentOf(const WideString& s)
 {
-    return s.data == nullptr ? std::u16string() : std::u16string(s.data, s.length);
+    return s.data == nullptr ? WideText() : WideText(s.data, s.length);
 }
 
 // Whenever there is a buffer it holds the content and its terminator.
-void checkString(const WideString& s, const std::u16string& model)
+void checkString(const WideString& s, const WideText& model)
 {
     FUZZ_CHECK(contentOf(s) == model);
     if (s.data == nullptr) {
@@ -72,18 +73,18 @@ void checkGrowth(std::uint32_t before, std::uint32_t n, std::uint32_t after)
     else FUZZ_CHECK(after == std::max<std::uint64_t>({std::uint64_t{before} * 2, n, 1}));
 }
 
-bool isHex(char16_t c)
+bool isHex(WCHAR c)
 {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return (c >= TEXT('0') && c <= TEXT('9')) || (c >= TEXT('a') && c <= TEXT('f')) || (c >= TEXT('A') && c <= TEXT('F'));
 }
 
 // The grammar read again from its description: "res://0x" + 8 hex digits + "/" + name, or
 // "file://" + path, or a bare path.
-void checkParse(const std::u16string& text, LPCWSTR locator)
+void checkParse(const WideText& text, LPCWSTR locator)
 {
     const ParsedLocator parsed = parseLocator(locator);
-    if (text.rfind(u"res://", 0) == 0) {
-        const bool valid = text.size() >= 17 && text.compare(6, 2, u"0x") == 0 && text[16] == u'/' &&
+    if (text.rfind(TEXT("res://"), 0) == 0) {
+        const bool valid = text.size() >= 17 && text.compare(6, 2, TEXT("0x")) == 0 && text[16] == TEXT('/') &&
                            [&] {
                                for (int i = 8; i < 16; ++i) {
                                    if (!isHex(text[i])) return false;
@@ -101,23 +102,23 @@ void checkParse(const std::u16string& text, LPCWSTR locator)
         return;
     }
     FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File);
-    FUZZ_CHECK(parsed.path == locator + (text.rfind(u"file://", 0) == 0 ? 7 : 0));
+    FUZZ_CHECK(parsed.path == locator + (text.rfind(TEXT("file://"), 0) == 0 ? 7 : 0));
 }
 
 // makeLocator writes what parseLocator reads back.
-void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const std::u16string& model)
+void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const WideText& model)
 {
     WideString locator;
     const HMODULE module = reinterpret_cast<HMODULE>(std::uintptr_t{moduleValue});
     FUZZ_CHECK(makeLocator(module, name.data, locator));
     const ParsedLocator parsed = parseLocator(locator.data);
     if (module == nullptr) {
-        FUZZ_CHECK(contentOf(locator) == u"file://" + model);
-        FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File && std::u16string(parsed.path) == model);
+        FUZZ_CHECK(contentOf(locator) == TEXT("file://") + model);
+        FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File && WideText(parsed.path) == model);
     } else {
         FUZZ_CHECK(contentOf(locator).size() == 17 + model.size());
         FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Resource);
-        FUZZ_CHECK(parsed.module == module && std::u16string(parsed.name) == model);
+        FUZZ_CHECK(parsed.module == module && WideText(parsed.name) == model);
     }
     locator.release();
 }
@@ -132,17 +133,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t budget = 256 * size + 4096;
     Input in(data, size);
     WideString s;
-    std::u16string model;
+    WideText model;
     for (std::size_t work = 0; !in.done() && work < budget; work += model.size() + 1) {
         switch (in.byte() % 8) {
         case 0: {  // assign a text, or none
-            const std::u16string text = in.text();
+            const WideText text = in.text();
             FUZZ_CHECK(s.assign(text.empty() && in.byte() % 2 ? nullptr : text.c_str()));
             model = text;
             break;
         }
         case 1: {  // append a text, or none
-            const std::u16string text = in.text();
+            const WideText text = in.text();
             if (model.size() + text.size() > cap) break;
             FUZZ_CHECK(s.append(text.empty() && in.byte() % 2 ? nullptr : text.c_str()));
             model += text;

@@ -17,6 +17,7 @@
 
 #include "FuzzCheck.h"
 #include "platform/linux/Drop.h"
+#include "resources/WideText.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
 #include "widgets/Button.h"
@@ -175,8 +176,8 @@ void checkState(const Viewer& viewer, const Before& before, UINT message)
     FUZZ_CHECK(viewer.frameIndex >= 0 && viewer.frameIndex < viewer.skeleton->frameCount);
     FUZZ_CHECK(slider.value == viewer.frameIndex + 1);  // the timeline shows the frame shown
     FUZZ_CHECK(viewer.playButton->iconLocator.data != nullptr);
-    const std::u16string icon(viewer.playButton->iconLocator.data);
-    FUZZ_CHECK(icon.ends_with(viewer.paused ? u"/play.png" : u"/pause.png"));
+    const WideText icon(viewer.playButton->iconLocator.data);
+    FUZZ_CHECK(icon.ends_with(viewer.paused ? TEXT("/play.png") : TEXT("/pause.png")));
 }
 
 }  // namespace
