@@ -2,10 +2,14 @@
 // straightforward reader one could write (fgets + strtok + atof); how much memory a load takes at
 // its peak; and what evaluatePose costs per joint. It prints figures and asserts no times.
 //
-// Usage: load_benchmark [FILE.bvh]
-// Without a file, a ~100 MB motion of a 52-joint skeleton (fingers included) is generated in the
-// temporary directory and removed afterwards.
+// With --processes it times whole processes instead: `vexo --check` on all cores and pinned to one,
+// and the baseline as a program of its own, alternating, with their medians and peak memory.
+//
+// Usage: see usage() below. Without a file, a ~100 MB motion of a 52-joint skeleton (fingers
+// included) is generated in the temporary directory and removed afterwards.
 
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -25,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "BaselineReader.h"
 #include "motion/BvhReader.h"
 #include "motion/Pose.h"
 #include "resources/WideText.h"
@@ -215,54 +220,6 @@ bool writeGeneratedFile(const fs::path& path)
     return written && closed;
 }
 
-// ===== The baseline reader =====
-// The most straightforward way: fgets into a large line buffer, strtok, atof. It reads the same
-// hierarchy only as far as it must (the CHANNELS counts), then every frame line.
-
-struct BaselineMotion {
-    int channels = 0;
-    int frames = 0;
-    float* values = nullptr;
-};
-
-bool baselineRead(const char* path, BaselineMotion& motion)
-{
-    static char line[1 << 20];
-    const char* const blanks = " \t\r\n";
-    std::FILE* file = std::fopen(path, "r");
-    if (file == nullptr) return false;
-    bool motionFound = false;
-    while (!motionFound && std::fgets(line, sizeof line, file) != nullptr) {
-        const char* word = std::strtok(line, blanks);
-        if (word == nullptr) continue;
-        if (std::strcmp(word, "CHANNELS") == 0) {
-            const char* count = std::strtok(nullptr, blanks);
-            if (count != nullptr) motion.channels += std::atoi(count);
-        }
-        motionFound = std::strcmp(word, "MOTION") == 0;
-    }
-    // "Frames: N", then "Frame Time: T", which the comparison does not need.
-    if (motionFound && std::fgets(line, sizeof line, file) != nullptr && std::strtok(line, blanks) != nullptr) {
-        const char* count = std::strtok(nullptr, blanks);
-        if (count != nullptr) motion.frames = std::atoi(count);
-    }
-    bool ok = motion.frames > 0 && std::fgets(line, sizeof line, file) != nullptr;
-    if (ok) motion.values = static_cast<float*>(std::malloc(sizeof(float) * size_t(motion.frames) * size_t(motion.channels)));
-    ok = ok && motion.values != nullptr;
-    float* value = motion.values;
-    for (int f = 0; ok && f < motion.frames; ++f) {
-        ok = std::fgets(line, sizeof line, file) != nullptr;
-        char* token = ok ? std::strtok(line, blanks) : nullptr;
-        for (int k = 0; ok && k < motion.channels; ++k) {
-            ok = token != nullptr;
-            if (ok) *value++ = static_cast<float>(std::atof(token));
-            token = std::strtok(nullptr, blanks);
-        }
-    }
-    std::fclose(file);
-    return ok;
-}
-
 // ===== Measuring =====
 
 using Clock = std::chrono::steady_clock;
@@ -272,26 +229,26 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double threadCpuSeconds()
+double processCpuSeconds()
 {
     timespec now;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-// Wall-clock time, and this thread's CPU time (user and kernel), which the other processes of a
-// shared machine disturb much less.
+// Wall-clock time, and this process's CPU time (user and kernel, all threads), which the other
+// processes of a shared machine disturb much less.
 struct Timing {
     double wall, cpu;
 };
 
 class Stopwatch {
 public:
-    Timing elapsed() const { return {secondsSince(wallStart), threadCpuSeconds() - cpuStart}; }
+    Timing elapsed() const { return {secondsSince(wallStart), processCpuSeconds() - cpuStart}; }
 
 private:
     Clock::time_point wallStart = Clock::now();
-    double cpuStart = threadCpuSeconds();
+    double cpuStart = processCpuSeconds();
 };
 
 struct Loaded {
@@ -472,6 +429,7 @@ int compareLoads(const fs::path& path)
     };
     std::printf("load throughput of %.1f MB (MB = 10^6 bytes), file in the page cache, %d runs each\n", megabytes, RUNS);
     std::printf("  %-26s %13s %13s %13s\n", "", "best (wall)", "median (wall)", "best (CPU)");
+    std::printf("  (CPU time sums all threads; VEXO converts large motions on every core it may use)\n");
     row("VEXO BvhReader::read", vexo);
     row("baseline fgets+strtok+atof", baseline);
     std::printf("  %-26s %8.2fx     %8.2fx     %8.2fx\n", "VEXO / baseline",
@@ -481,31 +439,199 @@ int compareLoads(const fs::path& path)
     return 0;
 }
 
+// ===== Whole processes =====
+// `vexo --check` as a user runs it, on all cores and pinned to one, against the baseline reader as a
+// program of its own (and, with --against, another build of vexo): wall time from fork to exit and
+// the peak resident memory the kernel reports for the process.
+
+struct ProcessRun {
+    double wall = 0;
+    double cpu = 0;  // user and system time of all its threads
+    long peakKiB = 0;
+};
+
+struct Variant {
+    std::string name;
+    std::vector<std::string> command;
+    bool oneCore;
+    std::vector<ProcessRun> runs;
+};
+
+std::optional<ProcessRun> runProcess(const std::vector<std::string>& command, bool oneCore)
+{
+    std::vector<char*> arguments;
+    for (const std::string& a : command) arguments.push_back(const_cast<char*>(a.c_str()));
+    arguments.push_back(nullptr);
+    std::fflush(stdout);  // or the child's copy of the buffer is written twice
+    const Clock::time_point start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        if (oneCore) {  // as `taskset -c 0`
+            cpu_set_t cpus;
+            CPU_ZERO(&cpus);
+            CPU_SET(0, &cpus);
+            if (sched_setaffinity(0, sizeof cpus, &cpus) != 0) _exit(126);
+        }
+        if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
+        execv(arguments[0], arguments.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return std::nullopt;
+    const double wall = secondsSince(start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::printf("%s exited with status %d\n", command[0].c_str(), WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        return std::nullopt;
+    }
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return ProcessRun{wall, seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+}
+
+// The value array's size in MiB from the summary line of `vexo --check`, or 0.
+double valueArrayMiB(const std::string& vexo, const fs::path& file)
+{
+    const std::string command = "'" + vexo + "' --check '" + file.string() + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    char line[4096] = "";
+    if (pipe == nullptr) return 0;
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    pclose(pipe);
+    const char* channels = std::strstr(line, " channels=");
+    const char* frames = std::strstr(line, " frames=");
+    if (!read || channels == nullptr || frames == nullptr) return 0;
+    return double(std::atol(channels + 10)) * double(std::atol(frames + 8)) * sizeof(float) / 1048576.0;
+}
+
+double medianOf(const Variant& v, double ProcessRun::*field)
+{
+    std::vector<double> values;
+    for (const ProcessRun& r : v.runs) values.push_back(r.*field);
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double medianWall(const Variant& v)
+{
+    return medianOf(v, &ProcessRun::wall);
+}
+
+std::string loadAverage()
+{
+    std::FILE* file = std::fopen("/proc/loadavg", "r");
+    char text[128] = "?";
+    if (file != nullptr) {
+        if (std::fgets(text, sizeof text, file) == nullptr) text[0] = '\0';
+        std::fclose(file);
+    }
+    text[std::strcspn(text, "\n")] = '\0';
+    return text;
+}
+
+int compareProcesses(const fs::path& file, const std::string& against, int rounds)
+{
+    const std::string name = file.string();
+    std::vector<Variant> variants = {
+        {"vexo --check, all cores", {VEXO_BINARY, "--check", name}, false, {}},
+        {"vexo --check, one core", {VEXO_BINARY, "--check", name}, true, {}},
+    };
+    if (!against.empty()) {
+        variants.push_back({"other vexo, all cores", {against, "--check", name}, false, {}});
+        variants.push_back({"other vexo, one core", {against, "--check", name}, true, {}});
+    }
+    variants.push_back({"baseline fgets+strtok+atof", {BASELINE_READER, name}, false, {}});
+
+    const double valuesMiB = valueArrayMiB(VEXO_BINARY, file);
+    if (valuesMiB == 0) {
+        std::printf("vexo --check did not accept %s\n", name.c_str());
+        return 1;
+    }
+    readIntoPageCache(file);
+    std::printf("whole processes, %d rounds, each round running every variant once in turn; load average before: %s\n",
+                rounds, loadAverage().c_str());
+    for (int round = 0; round < rounds; ++round) {
+        for (Variant& v : variants) {
+            const std::optional<ProcessRun> run = runProcess(v.command, v.oneCore);
+            if (!run) return 1;
+            v.runs.push_back(*run);
+        }
+    }
+    std::printf("load average after: %s\n", loadAverage().c_str());
+    std::printf("  %-28s %9s %9s %9s %12s %12s\n", "", "median s", "min s", "max s", "median CPU s", "peak MiB");
+    for (const Variant& v : variants) {
+        double low = v.runs[0].wall, high = low;
+        long peak = 0;
+        for (const ProcessRun& r : v.runs) {
+            low = std::min(low, r.wall);
+            high = std::max(high, r.wall);
+            peak = std::max(peak, r.peakKiB);
+        }
+        std::printf("  %-28s %9.3f %9.3f %9.3f %12.3f %12.1f\n", v.name.c_str(), medianWall(v), low, high,
+                    medianOf(v, &ProcessRun::cpu), peak / 1024.0);
+    }
+    const double all = medianWall(variants[0]), one = medianWall(variants[1]), baseline = medianWall(variants.back());
+    long peak = 0;
+    for (const ProcessRun& r : variants[0].runs) peak = std::max(peak, r.peakKiB);
+    std::printf("  baseline / vexo (all cores)       %6.2fx   (target: at least 8x)\n", baseline / all);
+    std::printf("  one core / all cores              %6.2fx   (target: at least 1.7x on two cores)\n", one / all);
+    if (!against.empty()) {
+        std::printf("  other vexo / vexo, one core       %6.2fx   (target: at least 1.3x against the previous release)\n",
+                    medianWall(variants[3]) / one);
+        std::printf("  other vexo / vexo, all cores      %6.2fx\n", medianWall(variants[2]) / all);
+    }
+    std::printf("  peak resident %.1f MiB, value array %.1f MiB + 32 MiB = %.1f MiB: %s\n", peak / 1024.0, valuesMiB,
+                valuesMiB + 32, peak / 1024.0 <= valuesMiB + 32 ? "within" : "ABOVE");
+    return 0;
+}
+
+int usage()
+{
+    std::fputs("usage: load_benchmark [FILE.bvh]                  in-process loads, pose cost, peak memory\n"
+               "       load_benchmark --write FILE.bvh            write the generated motion and stop\n"
+               "       load_benchmark --processes [--against VEXO] [--rounds N] [FILE.bvh]\n"
+               "                                                  whole processes side by side\n",
+               stderr);
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--measure-peak") == 0) return measurePeak(argv[2]);
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fputs("usage: load_benchmark [FILE.bvh]\n", stderr);
-        return 2;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--measure-peak") return measurePeak(argv[2]);
+    if (args.size() == 2 && args[0] == "--write") return writeGeneratedFile(args[1]) ? 0 : 1;
+    bool processes = false;
+    std::string against, file;
+    int rounds = 11;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--processes") processes = true;
+        else if (args[i] == "--against" && i + 1 < args.size()) against = args[++i];
+        else if (args[i] == "--rounds" && i + 1 < args.size()) rounds = std::max(1, std::atoi(args[++i].c_str()));
+        else if (args[i][0] == '-' || !file.empty()) return usage();
+        else file = args[i];
     }
-    const bool generated = argc == 1;
-    const fs::path path =
-        generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(argv[1]);
+    if (!processes && (!against.empty() || rounds != 11)) return usage();
+    const bool generated = file.empty();
+    const fs::path path = generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(file);
     if (generated && !writeGeneratedFile(path)) {
         std::fprintf(stderr, "load_benchmark: cannot write %s\n", path.c_str());
         fs::remove(path);
         return 1;
     }
     std::printf("file: %s\n", path.c_str());
-    int status = compareLoads(path);
-    if (status == 0) {
-        Loaded loaded;
-        status = timeVexoLoad(path, loaded) ? 0 : 1;
-        if (status == 0) measurePose(*loaded.skeleton);
+    int status = 0;
+    if (processes) {
+        status = compareProcesses(path, against, rounds);
+    } else {
+        status = compareLoads(path);
+        if (status == 0) {
+            Loaded loaded;
+            status = timeVexoLoad(path, loaded) ? 0 : 1;
+            if (status == 0) measurePose(*loaded.skeleton);
+        }
+        if (status == 0) status = runPeakProcess(path);
     }
-    if (status == 0) status = runPeakProcess(path);
     if (generated) fs::remove(path);
     return status;
 }

@@ -50,32 +50,9 @@ bool parseInt32(const char* text, std::int32_t& value)
     return true;
 }
 
-const char* parseDecimal(const char* text, float& value)
-{
-    // Powers of ten up to 10^19: every one is exact as a double.
-    static constexpr double POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-                                               1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19};
-    const char* p = text;
-    const bool negative = *p == '-';
-    if (negative) ++p;
-    std::uint64_t digits = 0;  // wraps past 19 digits; such numbers are refused below
-    int count = 0;
-    int fractionCount = 0;
-    for (; isDigit(*p); ++p, ++count) digits = digits * 10 + std::uint64_t(*p - '0');
-    if (*p == '.') {
-        for (++p; isDigit(*p); ++p, ++count, ++fractionCount) digits = digits * 10 + std::uint64_t(*p - '0');
-    }
-    if (count == 0 || count > 19 || digits > (std::uint64_t{1} << 53)) return nullptr;
-    // The digits and the power of ten are both exact doubles, so the division rounds once, to the
-    // nearest double, exactly as strtod does; the cast to float then matches (float)atof.
-    const double magnitude = double(digits) / POWERS_OF_TEN[fractionCount];
-    value = static_cast<float>(negative ? -magnitude : magnitude);
-    return p;
-}
-
 float parseFloat(const char* text, const char* end)
 {
-    if (float quick; parseDecimal(text, quick) == end) return quick;
+    if (float quick = 0; parseDecimal(text, quick) == end) return quick;
     if (isPlainDecimal(text)) {
         double value;
         const auto result = std::from_chars(text, end, value);

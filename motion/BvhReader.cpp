@@ -5,6 +5,8 @@
 
 #include "motion/BvhNumbers.h"
 #include "motion/BvhTokens.h"
+#include "motion/FileView.h"
+#include "motion/FrameLines.h"
 
 namespace {
 
@@ -24,85 +26,93 @@ bool isEndSite(char* const tokens[2])
     return startsWith(tokens[0], "End") && startsWith(tokens[1], "Site");
 }
 
-// The value of the next token of a frame line; false, storing nothing, when the line is used up.
-// Numbers in the usual form are converted where they stand; any other token is cut out and
-// converted as such, with the same result.
-bool nextValue(char*& cursor, float& value)
-{
-    while (*cursor == ' ' || *cursor == '\t') ++cursor;
-    if (const char* number = parseDecimal(cursor, value); number != nullptr) {
-        char* stop = cursor + (number - cursor);
-        if (tokenEnd(stop) == stop) {  // the number is the whole token
-            cursor = *stop == '\0' ? stop : stop + 1;  // past the separator, as nextToken moves
-            return true;
-        }
-    }
-    char* end;
-    const char* token = nextToken(cursor, &end);
-    if (token == end) return false;
-    value = parseFloat(token, end);
-    return true;
-}
+// Appended to the reason when the input ran out on a line holding a CR: with CR line ends, all of a
+// file reads as one line.
+constexpr const char* CR_LINE_ENDS_NOTE = " (lines end in CR alone; VEXO reads LF or CR LF line ends)";
 
-// The size of a seekable stream, or 0 when it cannot be known.
-std::uint64_t streamSize(std::FILE* file)
-{
-    if (std::fseek(file, 0, SEEK_END) != 0) return 0;
-    const long size = std::ftell(file);
-    if (std::fseek(file, 0, SEEK_SET) != 0) return 0;
-    return size > 0 ? static_cast<std::uint64_t>(size) : 0;
-}
+static_assert(LineReader::MAX_LINE_LENGTH == 16 << 20, "the refusal below names the limit");
 
 }  // namespace
+
+BvhReader::~BvhReader()
+{
+    std::free(lineCopy);
+}
 
 bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
 {
     total = depth = lineNumber = failLine = 0;
     reason.clear();
+    copyFailed = false;
     const Skeleton given = skeleton;
-    // Binary: LineReader turns CR LF into LF itself, which gives the lines text mode would give.
-    std::FILE* file = _wfopen(path, TEXT("rb"));
-    if (file == nullptr) return fail("cannot open file");
-    fileSize = streamSize(file);
-    LineReader reader(file);
-    lines = &reader;
-
-    Joint* root = nullptr;
-    bool ok = false;
-    if (char* line = readLine(); line == nullptr || !startsWith(line, "HIERARCHY")) {
-        failExpecting("\"HIERARCHY\"", line);
-    } else if (line = readLine(); line == nullptr) {
-        failAtEnd("\"ROOT\" and a name");
-    } else {
-        char* tokens[2];
-        if (splitTokens(line, tokens, 2) != 2 || std::strcmp(tokens[0], "ROOT") != 0) {
-            fail("expected \"ROOT\" and a name");
-        } else if ((root = Joint::create()) == nullptr || !root->setKeyword(tokens[0]) || !root->setName(tokens[1])) {
-            fail("out of memory");
-        } else {
-            ok = readJoint(root, true) && readMotion(skeleton);
-        }
+    // Shared for writing too, as the C runtime opens files: a file another program keeps open opens.
+    const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return fail("cannot open file");
+    LARGE_INTEGER size;
+    fileSize = GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::uint64_t>(size.QuadPart) : 0;
+    bool ok;
+    {
+        const FileView view(file, fileSize);
+        LineReader reader = view.mapped() ? LineReader(view) : LineReader(file);
+        lines = &reader;
+        fileView = view.mapped() ? &view : nullptr;
+        ok = readFile(skeleton);
+        lines = nullptr;
+        fileView = nullptr;
     }
-    lines = nullptr;
-    std::fclose(file);
+    CloseHandle(file);
     if (!ok) {
-        Joint::free(root);
         // Rows read before the file ran short are dropped with their array.
         if (skeleton.values != given.values) std::free(skeleton.values);
         skeleton = given;
+    }
+    return ok;
+}
+
+bool BvhReader::readFile(Skeleton& skeleton)
+{
+    char* line = readLine();
+    if (line == nullptr || !startsWith(line, "HIERARCHY")) return failExpecting("\"HIERARCHY\"", line);
+    if (line = readLine(); line == nullptr) return failAtEnd("\"ROOT\" and a name");
+    char* tokens[2];
+    if (splitTokens(line, tokens, 2) != 2 || std::strcmp(tokens[0], "ROOT") != 0) return fail("expected \"ROOT\" and a name");
+    Joint* root = Joint::create();
+    if (root == nullptr || !root->setKeyword(tokens[0]) || !root->setName(tokens[1])) {
+        Joint::free(root);
+        return fail("out of memory");
+    }
+    if (!readJoint(root, true) || !readMotion(skeleton)) {
+        Joint::free(root);
         return false;
     }
     skeleton.root = root;
     return true;
 }
 
+// The next line as a writable, NUL-terminated copy with its LF (when it has a line end), from its
+// first character that is neither space nor tab; null when there is none (see failAtEnd).
 char* BvhReader::readLine()
 {
-    char* line = lines->next();
-    if (line == nullptr) return nullptr;
+    TextLine line;
+    if (!lines->next(line)) return nullptr;
+    const size_t length = line.length();
+    if (length + 2 > lineCopyCapacity) {
+        auto* larger = static_cast<char*>(std::realloc(lineCopy, length + 2));
+        if (larger == nullptr) {
+            copyFailed = true;
+            return nullptr;
+        }
+        lineCopy = larger;
+        lineCopyCapacity = length + 2;
+    }
+    std::memcpy(lineCopy, line.begin, length);
+    lineCopy[length] = '\n';
+    lineCopy[length + line.terminated] = '\0';
     ++lineNumber;
-    while (*line == ' ' || *line == '\t') ++line;
-    return line;
+    char* text = lineCopy;
+    while (*text == ' ' || *text == '\t') ++text;
+    return text;
 }
 
 bool BvhReader::readJoint(Joint* joint, bool hasChannels)
@@ -200,25 +210,46 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         reason = "frame count too large: the values would take 4 GiB or more";
         return false;
     }
+    if (const char *text, *end; frames > 0 && fileView != nullptr && lines->unreadInMemory(text, end)) {
+        const int threads = FrameLines::threadsFor(static_cast<size_t>(end - text),
+                                                   threadLimit > 0 ? threadLimit : usableProcessors());
+        if (threads > 1) return readFramesOnThreads(skeleton, frames, frameTime, threads);
+    }
     // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
     // at its end anyway; the value array is then not allocated, so a tiny file cannot claim gigabytes.
     const bool cannotFit = fileSize > 0 && std::uint64_t(frames) > fileSize - lines->consumed();
     if (!cannotFit && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
     for (std::int32_t f = 0; f < frames; ++f) {
-        char* cursor = readLine();
-        if (cursor == nullptr) {
-            failLine = lineNumber + 1;
-            reason = "file ends before frame " + std::to_string(f + 1) + " of " + std::to_string(frames);
-            if (lines->readFailed()) reason = "cannot read file";
-            return false;
+        TextLine line;
+        if (!lines->next(line)) {
+            return failWithoutLine("file ends before frame " + std::to_string(f + 1) + " of " + std::to_string(frames),
+                                   lines->lastLine(), lines->lineTooLong());
         }
-        if (cannotFit) continue;
-        float* row = skeleton.frameValues(f);
-        for (std::int32_t k = 0; k < total; ++k) {
-            if (!nextValue(cursor, row[k])) break;  // the line is used up: the rest stay 0.0
-        }
+        ++lineNumber;
+        if (!cannotFit && !parseFrameLine(line, skeleton.frameValues(f), total)) return fail("out of memory");
     }
     if (cannotFit) return fail("file grew while it was read");
+    return true;
+}
+
+// The frame lines are all in memory: found and converted on several threads.
+bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, float frameTime, int threads)
+{
+    const char *text, *end;
+    lines->unreadInMemory(text, end);
+    // Every frame takes a line of at least one byte: a count the text cannot hold is refused without
+    // allocating its values.
+    const bool fits = std::uint64_t(frames) <= std::uint64_t(end - text);
+    if (fits && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
+    FrameLines frameLines(*fileView, text, end, frames, threads);
+    if (!frameLines.read(fits ? skeleton.values : nullptr, total)) return fail("out of memory");
+    const std::int64_t found = frameLines.found();
+    if (found < frames) {
+        lineNumber += static_cast<int>(found);
+        return failWithoutLine("file ends before frame " + std::to_string(found + 1) + " of " + std::to_string(frames),
+                               frameLines.lastLine(), frameLines.stoppedAtTooLong());
+    }
+    lineNumber += frames;
     return true;
 }
 
@@ -231,9 +262,8 @@ bool BvhReader::fail(const char* why)
 
 bool BvhReader::failAtEnd(const char* expected)
 {
-    failLine = lineNumber + 1;
-    reason = lines->readFailed() ? std::string("cannot read file") : std::string("expected ") + expected + ", found end of file";
-    return false;
+    return failWithoutLine(std::string("expected ") + expected + ", found end of file", lines->lastLine(),
+                           lines->lineTooLong());
 }
 
 bool BvhReader::failExpecting(const char* expected, const char* line)
@@ -241,5 +271,19 @@ bool BvhReader::failExpecting(const char* expected, const char* line)
     if (line == nullptr) return failAtEnd(expected);
     failLine = lineNumber;
     reason = std::string("expected ") + expected;
+    return false;
+}
+
+// The next line was expected and is not there: it is too long, it could not be read or copied, or the
+// input ended (atEnd says what was expected then).
+bool BvhReader::failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong)
+{
+    ++lineNumber;
+    if (lineTooLong) return fail("line longer than 16 MiB");
+    if (copyFailed) return fail("out of memory");
+    if (lines->readFailed()) return fail("cannot read file");
+    failLine = lineNumber;
+    reason = atEnd;
+    if (lastLine.holdsCr()) reason += CR_LINE_ENDS_NOTE;
     return false;
 }

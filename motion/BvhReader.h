@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "motion/LineReader.h"
@@ -11,11 +10,24 @@
 // The strict, line-oriented BVH reader: every structural element sits on a line of its own, each
 // expected line is read exactly once, with no look-ahead and no skipping of blank lines. A refused
 // file leaves the skeleton without a root; refusedLine() and refusalReason() say where and why.
+//
+// A file that can be mapped is read where the system keeps it; its frame lines, which never refuse a
+// file by their content, are converted on several threads when there are enough of them. Pipes and
+// devices are read as streams, one line at a time. Either way the results are the same.
 class BvhReader {
 public:
+    BvhReader() = default;
+    ~BvhReader();
+    BvhReader(const BvhReader&) = delete;
+    BvhReader& operator=(const BvhReader&) = delete;
+
     // Fills the empty skeleton from the file at path. True exactly when skeleton.root was stored.
     // On failure the skeleton is left exactly as it was given (no values, no numbers).
     bool read(LPCWSTR path, Skeleton& skeleton);
+
+    // At most this many threads convert frame lines (at least 1). By default, as many as there are
+    // processors the process may run on.
+    void limitThreads(int count) { threadLimit = count < 1 ? 1 : count; }
 
     // The 1-based physical line of the last refusal (0 when the file could not be opened) and a
     // short reason such as: expected "MOTION".
@@ -26,6 +38,7 @@ public:
     static constexpr int MAX_NESTING_DEPTH = 1024;
 
 private:
+    bool readFile(Skeleton& skeleton);
     char* readLine();
     bool readJoint(Joint* joint, bool hasChannels);
     bool readOffset(Joint* joint);
@@ -33,13 +46,20 @@ private:
     bool readChild(Joint* parent, char* headerLine);
     bool readMotion(Skeleton& skeleton);
     bool readFrames(Skeleton& skeleton, std::int32_t frames, float frameTime);
+    bool readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, float frameTime, int threads);
 
     bool fail(const char* why);
     bool failAtEnd(const char* expected);
     bool failExpecting(const char* expected, const char* line);
+    bool failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong);
 
     LineReader* lines = nullptr;
-    std::uint64_t fileSize = 0;  // 0 when unknown
+    const FileView* fileView = nullptr;  // the file mapped, or null when it is read as a stream
+    std::uint64_t fileSize = 0;          // 0 when unknown
+    char* lineCopy = nullptr;    // the line being examined, NUL-terminated and writable
+    size_t lineCopyCapacity = 0;
+    bool copyFailed = false;
+    int threadLimit = 0;         // 0: as many as there are usable processors
     std::int32_t total = 0;      // channels read so far: the skeleton's channelsPerFrame
     int depth = 0;
     int lineNumber = 0;

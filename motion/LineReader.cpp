@@ -1,77 +1,101 @@
 #include "motion/LineReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-LineReader::LineReader(std::FILE* file) : file(file) {}
+LineReader::LineReader(const FileView& view)
+    : text(view.data()), end(view.size()), atEnd(true), passedPages(&view, view.data())
+{
+}
+
+LineReader::LineReader(HANDLE file) : file(file), text(nullptr), passedPages(nullptr, nullptr) {}
 
 LineReader::~LineReader()
 {
     std::free(buffer);
 }
 
-char* LineReader::next()
+LineReader::Found LineReader::lineAt(const char* begin, const char* end, bool complete, TextLine& line,
+                                     const char*& after)
 {
-    if (buffer != nullptr) buffer[savedAt] = savedByte;
-    for (;;) {
-        if (scanned < end) {
-            auto* lf = static_cast<char*>(std::memchr(buffer + scanned, '\n', end - scanned));
-            if (lf != nullptr) {
-                char* line = buffer + begin;
-                char* stop = lf + 1;  // where the terminator goes
-                if (lf > line && lf[-1] == '\r') {  // CR LF reads as LF, as from a text-mode stream
-                    lf[-1] = '\n';
-                    stop = lf;
-                }
-                savedAt = static_cast<size_t>(stop - buffer);
-                savedByte = *stop;
-                *stop = '\0';
-                const size_t next = static_cast<size_t>(lf + 1 - buffer);
-                consumedBytes += next - begin;
-                begin = scanned = next;
-                return line;
-            }
-            scanned = end;
-        }
-        if (atEnd) {
-            if (begin == end) return nullptr;
-            char* line = buffer + begin;  // a last line without LF
-            savedAt = end;
-            savedByte = buffer[end];
-            buffer[end] = '\0';
-            consumedBytes += end - begin;
-            begin = scanned = end;
-            return line;
-        }
-        if (!refill()) return nullptr;
+    const size_t available = static_cast<size_t>(end - begin);
+    // A line of MAX_LINE_LENGTH with its CR LF is the longest worth looking through for an LF.
+    const auto* lf = available == 0 ? nullptr
+                                    : static_cast<const char*>(std::memchr(begin, '\n', std::min(available, MAX_LINE_LENGTH + 2)));
+    if (lf == nullptr) {
+        // Without its LF, a line of more than MAX_LINE_LENGTH + 1 bytes is too long even if its
+        // last byte is the CR of a CR LF still to come.
+        if (available > (complete ? MAX_LINE_LENGTH : MAX_LINE_LENGTH + 1)) return Found::TOO_LONG;
+        if (!complete || available == 0) return Found::NONE;
+        line = {begin, end, false};
+        after = end;
+        return Found::LINE;
     }
+    line = {begin, lf > begin && lf[-1] == '\r' ? lf - 1 : lf, true};
+    after = lf + 1;
+    return line.length() > MAX_LINE_LENGTH ? Found::TOO_LONG : Found::LINE;
 }
 
+bool LineReader::next(TextLine& line)
+{
+    while (!failed && !tooLong) {
+        const char* after;
+        const Found found = lineAt(text + begin, text + end, atEnd, line, after);
+        if (found == Found::LINE) {
+            const size_t next = static_cast<size_t>(after - text);
+            consumedBytes += next - begin;
+            begin = next;
+            last = line;
+            passedPages.passed(line.begin);
+            return true;
+        }
+        tooLong = found == Found::TOO_LONG;
+        if (tooLong || atEnd || !refill()) return false;
+    }
+    return false;
+}
+
+bool TextLine::holdsCr() const
+{
+    return begin != end && std::memchr(begin, '\r', length()) != nullptr;
+}
+
+bool LineReader::unreadInMemory(const char*& unreadBegin, const char*& unreadEnd) const
+{
+    if (file != INVALID_HANDLE_VALUE) return false;
+    unreadBegin = text + begin;
+    unreadEnd = text + end;
+    return true;
+}
+
+// Keeps the unfinished line at the start of the buffer and reads more after it. The last line
+// handed out is overwritten only when an unfinished line follows it, which is then either handed out
+// or refused, so a call of next() that finds the end of the input leaves that line as it was.
 bool LineReader::refill()
 {
-    if (begin > 0) {  // keep only the unfinished line, at the start
+    if (begin > 0) {
         std::memmove(buffer, buffer + begin, end - begin);
         end -= begin;
-        scanned -= begin;
         begin = 0;
     }
     if (end == capacity) {
-        const size_t grown = capacity == 0 ? INITIAL_CAPACITY : capacity * 2;
-        auto* larger = static_cast<char*>(std::realloc(buffer, grown + 1));
+        // lineAt refuses a line before it outgrows MAX_LINE_LENGTH and its CR LF.
+        const size_t grown = capacity == 0 ? INITIAL_CAPACITY : std::min(capacity * 2, MAX_LINE_LENGTH + 2);
+        auto* larger = static_cast<char*>(std::realloc(buffer, grown));
         if (larger == nullptr) {
             failed = true;
             return false;
         }
-        buffer = larger;
+        text = buffer = larger;
         capacity = grown;
     }
-    const size_t got = std::fread(buffer + end, 1, capacity - end, file);
-    end += got;
-    if (got == 0) {
-        atEnd = true;
-        failed = std::ferror(file) != 0;
+    DWORD got = 0;
+    if (!ReadFile(file, buffer + end, static_cast<DWORD>(capacity - end), &got, nullptr)) {
+        failed = true;
+        return false;
     }
-    savedAt = end;  // nothing was overwritten in the new data
-    savedByte = buffer[end];
-    return !failed;
+    end += got;
+    atEnd = got == 0;
+    return true;
 }

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/KernelObject.h"
 #include "platform/linux/Utf.h"
 #include "platform/win32.h"
 
@@ -89,16 +90,8 @@ int _isatty(int descriptor)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Kernel file handles: reading existing files through POSIX descriptors.
+// Kernel file handles: reading existing files through POSIX descriptors (mapping them: FileViews.cpp).
 // ---------------------------------------------------------------------------------------------
-
-namespace {
-
-struct FileHandle {
-    int fd;
-};
-
-}  // namespace
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWORD creation, DWORD, HANDLE)
 {
@@ -111,17 +104,17 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWOR
         ::close(fd);
         return INVALID_HANDLE_VALUE;
     }
-    return new FileHandle{fd};
+    return new KernelObject{KernelObject::FILE, fd, 0};
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*)
 {
     if (read != nullptr) *read = 0;
-    if (file == nullptr || file == INVALID_HANDLE_VALUE || (buffer == nullptr && count > 0)) return FALSE;
-    const int fd = static_cast<FileHandle*>(file)->fd;
+    const KernelObject* object = kernelObject(file, KernelObject::FILE);
+    if (object == nullptr || (buffer == nullptr && count > 0)) return FALSE;
     DWORD total = 0;
     while (total < count) {
-        const ssize_t got = ::read(fd, static_cast<char*>(buffer) + total, count - total);
+        const ssize_t got = ::read(object->fd, static_cast<char*>(buffer) + total, count - total);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return FALSE;
         if (got == 0) break;
@@ -134,10 +127,19 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*
 BOOL CloseHandle(HANDLE object)
 {
     if (object == nullptr || object == INVALID_HANDLE_VALUE) return FALSE;
-    auto* file = static_cast<FileHandle*>(object);
-    const int result = ::close(file->fd);
-    delete file;
+    auto* kernel = static_cast<KernelObject*>(object);
+    const int result = ::close(kernel->fd);
+    delete kernel;
     return result == 0;
+}
+
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
+{
+    const KernelObject* object = kernelObject(file, KernelObject::FILE);
+    struct stat status;
+    if (object == nullptr || size == nullptr || ::fstat(object->fd, &status) != 0 || !S_ISREG(status.st_mode)) return FALSE;
+    size->QuadPart = status.st_size;
+    return TRUE;
 }
 
 DWORD GetFileAttributesW(LPCWSTR path)

@@ -1,4 +1,7 @@
-// Process entry, command line and module handle.
+// Process entry, command line, module handle and the processors the process may use.
+
+#include <sched.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +58,30 @@ LPWSTR* CommandLineToArgvW(LPCWSTR, int* argumentCount)
     table[processArguments.size()] = nullptr;
     if (argumentCount != nullptr) *argumentCount = static_cast<int>(processArguments.size());
     return table;
+}
+
+HANDLE GetCurrentProcess()
+{
+    return reinterpret_cast<HANDLE>(LONG_PTR{-1});  // the pseudo-handle Windows gives
+}
+
+BOOL GetProcessAffinityMask(HANDLE process, PDWORD_PTR processMask, PDWORD_PTR systemMask)
+{
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (process != GetCurrentProcess() || processMask == nullptr || systemMask == nullptr ||
+        ::sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+        return FALSE;
+    }
+    const long configured = ::sysconf(_SC_NPROCESSORS_CONF);
+    const int bits = static_cast<int>(sizeof(DWORD_PTR) * 8);
+    *processMask = *systemMask = 0;
+    for (int cpu = 0; cpu < bits; ++cpu) {
+        const DWORD_PTR bit = DWORD_PTR{1} << cpu;
+        if (cpu < configured) *systemMask |= bit;
+        if (CPU_ISSET(cpu, &allowed)) *processMask |= bit;
+    }
+    return TRUE;
 }
 
 HLOCAL LocalFree(HLOCAL memory)

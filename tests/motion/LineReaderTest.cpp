@@ -1,7 +1,9 @@
-// LineReader over a binary stream must hand out exactly the lines a text-mode stream gives.
+// LineReader, over a file read in pieces or mapped, must hand out exactly the lines a text-mode
+// stream gives, and refuse a line longer than its limit either way.
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,16 +14,33 @@
 
 namespace {
 
-// The lines LineReader hands out from the file opened in binary mode.
-std::vector<std::string> readerLines(const TempFile& file)
+// The lines as a text-mode stream gives them: each with its LF, if it has a line end.
+std::vector<std::string> linesOf(LineReader& reader)
 {
-    std::FILE* stream = _wfopen(file.path(), TEXT("rb"));
-    EXPECT_NE(stream, nullptr);
     std::vector<std::string> lines;
-    LineReader reader(stream);
-    while (const char* line = reader.next()) lines.emplace_back(line);
+    for (TextLine line; reader.next(line);) lines.push_back(std::string(line.begin, line.end) + (line.terminated ? "\n" : ""));
     EXPECT_FALSE(reader.readFailed());
-    std::fclose(stream);
+    return lines;
+}
+
+HANDLE openFile(const TempFile& file)
+{
+    const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+    return handle;
+}
+
+// The file read in pieces, or mapped.
+std::vector<std::string> fileLines(const TempFile& file, bool mapped)
+{
+    const HANDLE handle = openFile(file);
+    const std::uintmax_t size = std::filesystem::file_size(file.fsPath());
+    const FileView view(handle, size);
+    EXPECT_EQ(view.mapped(), size > 0) << "only an empty file cannot be mapped";
+    LineReader reader = mapped ? LineReader(view) : LineReader(handle);
+    std::vector<std::string> lines = linesOf(reader);
+    CloseHandle(handle);
     return lines;
 }
 
@@ -47,7 +66,9 @@ std::vector<std::string> textModeLines(const TempFile& file)
 void expectTextModeLines(const std::string& bytes, const std::string& what)
 {
     const TempFile file(bytes);
-    EXPECT_EQ(readerLines(file), textModeLines(file)) << what;
+    const std::vector<std::string> expected = textModeLines(file);
+    EXPECT_EQ(fileLines(file, false), expected) << what;
+    EXPECT_EQ(fileLines(file, true), expected) << what;
 }
 
 }  // namespace
@@ -80,5 +101,32 @@ TEST(LineReader, RandomCrLfTextsGiveTheTextModeLines)
         std::string bytes(rng() % 200, 'a');
         for (char& c : bytes) c = alphabet[rng() % sizeof alphabet];
         expectTextModeLines(bytes, bytes);
+    }
+}
+
+// A line of MAX_LINE_LENGTH characters is read, with either line end or as the last line without one;
+// one more is refused, from a file read in pieces and from memory alike, and nothing is read after it.
+TEST(LineReader, ALineLongerThanTheLimitIsRefused)
+{
+    for (const std::string lineEnd : {"\n", "\r\n", ""}) {
+        for (const size_t length : {LineReader::MAX_LINE_LENGTH, LineReader::MAX_LINE_LENGTH + 1}) {
+            const bool fits = length == LineReader::MAX_LINE_LENGTH;
+            const std::string bytes = "a\n" + std::string(length, 'x') + lineEnd + (lineEnd.empty() ? "" : "b\n");
+            const TempFile file(bytes);
+            const HANDLE handle = openFile(file);
+            const FileView view(handle, bytes.size());
+            LineReader fromFile(handle);
+            LineReader mapped(view);
+            for (LineReader* reader : {&fromFile, &mapped}) {
+                SCOPED_TRACE(testing::Message() << length << " characters, line end " << testing::PrintToString(lineEnd));
+                TextLine line;
+                ASSERT_TRUE(reader->next(line));
+                EXPECT_EQ(reader->next(line), fits);
+                EXPECT_EQ(reader->lineTooLong(), !fits);
+                EXPECT_EQ(reader->lastLine().length(), fits ? length : 1);
+                EXPECT_EQ(reader->next(line), fits && !lineEnd.empty());
+            }
+            CloseHandle(handle);
+        }
     }
 }

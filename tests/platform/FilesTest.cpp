@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <sched.h>
 #include <string>
 #include <unistd.h>
 
@@ -39,6 +41,71 @@ TEST(Files, OnlyExistingFilesOpen)
     };
     EXPECT_EQ(open(TEXT("/nonexistent/vexo.bvh")), INVALID_HANDLE_VALUE);
     EXPECT_EQ(open(TEXT("/tmp")), INVALID_HANDLE_VALUE) << "a directory is not a file";
+}
+
+// A view reads the file in place, and stays readable to its end as on Windows, where a mapped file
+// cannot be shortened: past the end of a file another program truncated, it reads zeros.
+TEST(Files, AViewOfAFileStaysReadableWhenTheFileIsTruncated)
+{
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    TempFile file(std::string(3 * page, 'a'), ".bin");
+    const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    LARGE_INTEGER size;
+    ASSERT_TRUE(GetFileSizeEx(handle, &size));
+    EXPECT_EQ(size.QuadPart, LONGLONG(3 * page));
+    const HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    ASSERT_NE(mapping, nullptr);
+    const auto* view = static_cast<const volatile char*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    EXPECT_TRUE(CloseHandle(mapping)) << "the view keeps the mapping";
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view[3 * page - 1], 'a');
+    VirtualUnlock(const_cast<char*>(view), 3 * page);
+    EXPECT_EQ(view[0], 'a') << "released pages are read back from the file";
+
+    std::filesystem::resize_file(file.fsPath(), page + 10);
+    EXPECT_EQ(view[page + 9], 'a');
+    EXPECT_EQ(view[page + 10], 0) << "past the end in the last page";
+    EXPECT_EQ(view[2 * page + 5], 0) << "in a page past the end";
+    EXPECT_TRUE(UnmapViewOfFile(const_cast<char*>(view)));
+    EXPECT_TRUE(CloseHandle(handle));
+}
+
+TEST(Files, PipesAndEmptyFilesHaveNoSizeOrView)
+{
+    TempFile empty("", ".bin");
+    const HANDLE handle = CreateFileW(empty.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    CloseHandle(handle);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string name = "/proc/self/fd/" + std::to_string(ends[0]);
+    const HANDLE pipe = CreateFileW(WideText(name.begin(), name.end()).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    EXPECT_FALSE(GetFileSizeEx(pipe, &size));
+    EXPECT_EQ(CreateFileMappingW(pipe, nullptr, PAGE_READONLY, 0, 0, nullptr), nullptr);
+    CloseHandle(pipe);
+    ::close(ends[0]);
+    ::close(ends[1]);
+}
+
+TEST(Process, TheAffinityMaskHoldsTheProcessorsTheProcessMayUse)
+{
+    cpu_set_t allowed;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof allowed, &allowed), 0);
+    DWORD_PTR process = 0, system = 0;
+    ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+    EXPECT_EQ(__builtin_popcountll(process), std::min(CPU_COUNT(&allowed), 64));
+    EXPECT_EQ(process & ~system, 0u) << "a subset of the system's";
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(__builtin_ctzll(process), &one);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &process, &system));
+    ::sched_setaffinity(0, sizeof allowed, &allowed);
+    EXPECT_EQ(__builtin_popcountll(process), 1) << "pinned to one, as by taskset -c";
 }
 
 TEST(Files, DirectoriesAreMadeAndFilesWrittenAndRemoved)

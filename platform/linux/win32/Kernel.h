@@ -61,12 +61,44 @@ constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(LONG_PTR{-1});
 
-// Opening for reading an existing file is what is provided; ReadFile reports the bytes read (fewer
-// than asked at the end of the file, 0 at the end).
+constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
+
+// Opening for reading an existing file is what is provided (the share mode is not enforced); ReadFile
+// reports the bytes read (fewer than asked at the end of the file, 0 at the end). The handle may also
+// be a pipe or a device, which ReadFile reads until it ends.
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security, DWORD creation,
                    DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED* overlapped);
 BOOL CloseHandle(HANDLE object);
+
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    };
+    LONGLONG QuadPart;
+};
+using PLARGE_INTEGER = LARGE_INTEGER*;
+
+// The size in bytes of a regular file; FALSE for a pipe or a device, whose size is not known.
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+
+// A read-only view of a whole file: CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr)
+// then MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0). As on Windows, an empty file cannot be mapped,
+// and neither can a pipe or a device (null). The view stays valid after the mapping and the file
+// handles are closed, until UnmapViewOfFile. Other arguments are not provided.
+constexpr DWORD PAGE_READONLY = 0x02;
+constexpr DWORD FILE_MAP_READ = 0x0004;
+HANDLE CreateFileMappingW(HANDLE file, SECURITY_ATTRIBUTES* security, DWORD protect, DWORD maximumSizeHigh,
+                          DWORD maximumSizeLow, LPCWSTR name);
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
+BOOL UnmapViewOfFile(LPCVOID address);
+
+// On memory that was never locked, VirtualUnlock removes the pages holding [address, address + size)
+// from the process's working set and returns FALSE (Windows then sets ERROR_NOT_LOCKED). Here that is
+// done for pages of file views, which stay in the system's file cache and are read back from it when
+// touched again; other memory stays as it is.
+BOOL VirtualUnlock(LPVOID address, SIZE_T size);
 
 // Attributes of a file or directory: FILE_ATTRIBUTE_DIRECTORY for a directory, FILE_ATTRIBUTE_NORMAL
 // for anything else that exists, INVALID_FILE_ATTRIBUTES when nothing is there (or it cannot be
@@ -103,6 +135,15 @@ HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL loaded);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
+
+// ---------------------------------------------------------------------------------------------
+// The process
+// ---------------------------------------------------------------------------------------------
+
+// The pseudo-handle of the calling process, and the processors it may run on (bit n: processor n)
+// among those of the system; only the first 64 processors are reported.
+HANDLE GetCurrentProcess();
+BOOL GetProcessAffinityMask(HANDLE process, PDWORD_PTR processMask, PDWORD_PTR systemMask);
 
 // ---------------------------------------------------------------------------------------------
 // Time and locale

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Base types, handles and records of the platform API, with the layouts the application relies on.
@@ -16,7 +17,11 @@ using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using UINT = unsigned int;
 using LONG = std::int32_t;
+using LONGLONG = std::int64_t;
 using ULONG_PTR = std::uintptr_t;
+using DWORD_PTR = std::uintptr_t;
+using PDWORD_PTR = DWORD_PTR*;
+using SIZE_T = std::size_t;
 using UINT_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using INT_PTR = std::intptr_t;

@@ -1,6 +1,6 @@
 // Feeds each input to BvhReader as a whole file, opened by path like any file the user picks (so
-// through _wfopen's text mode and its CR LF handling), then checks the model it built or the
-// refusal it recorded. A broken invariant aborts with a message; libFuzzer reports it as a crash.
+// mapped, with its CR LF line ends read as LF), then checks the model it built or the refusal it
+// recorded. A broken invariant aborts with a message; libFuzzer reports it as a crash.
 
 #include <cstddef>
 #include <cstdint>
