@@ -2,7 +2,8 @@
 // menu) above the client area, a child X window with the OpenGL visual of the window's pixel
 // format. The client area turns FLTK's events into the window's messages: keys, mouse buttons and
 // motion in client coordinates (negative outside while a button is held, since FLTK keeps sending
-// a drag to the widget it started on), double clicks for classes that ask for them, dropped files.
+// a drag to the widget it started on), double clicks by Windows' rules (not FLTK's count of quick
+// presses) for classes that ask for them, dropped files.
 // The close box posts WM_CLOSE.
 
 #define FL_INTERNALS
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/linux/DoubleClicks.h"
 #include "platform/linux/Drop.h"
 #include "platform/linux/FltkBackend.h"
 #include "platform/linux/FltkMenuBar.h"
@@ -56,14 +58,24 @@ private:
     WPARAM lastMoveKeys = 0;
 };
 
-void ClientArea::postMouse(UINT message, WPARAM held)
+// The buttons and keys held during the FLTK event in progress, as mouse messages carry them.
+WPARAM mouseKeys()
 {
-    WPARAM keys = held;
+    WPARAM keys = 0;
     const int state = Fl::event_state();
     if (state & FL_BUTTON1) keys |= MK_LBUTTON;
     if (state & FL_BUTTON3) keys |= MK_RBUTTON;
     if (state & FL_SHIFT) keys |= MK_SHIFT;
     if (state & FL_CTRL) keys |= MK_CONTROL;
+    return keys;
+}
+
+// One for the process: on Windows the pairing of presses belongs to the thread's input.
+DoubleClicks doubleClicks;
+
+void ClientArea::postMouse(UINT message, WPARAM held)
+{
+    const WPARAM keys = mouseKeys() | held;
     const auto coordinate = [](int value) { return static_cast<WORD>(static_cast<short>(std::clamp(value, -32768, 32767))); };
     const LPARAM position = MAKELPARAM(coordinate(Fl::event_x()), coordinate(Fl::event_y()));
     // As on Windows, the mouse staying where it was is no move.
@@ -96,8 +108,11 @@ int ClientArea::handle(int event)
         take_focus();
         const bool left = Fl::event_button() == FL_LEFT_MOUSE;
         if (!left && Fl::event_button() != FL_RIGHT_MOUSE) return 1;
-        const bool twice = Fl::event_clicks() > 0 && (window->classStyle & CS_DBLCLKS);
-        postMouse(left ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN));
+        // Timed by the X server's clock, when the press happened, however late it is read.
+        const UINT message = doubleClicks.press(window, (window->classStyle & CS_DBLCLKS) != 0,
+                                                left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, mouseKeys(),
+                                                POINT{Fl::event_x_root(), Fl::event_y_root()}, fl_xevent->xbutton.time);
+        postMouse(message);
         return 1;
     }
     case FL_RELEASE: {
