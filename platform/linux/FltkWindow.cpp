@@ -49,7 +49,8 @@ public:
     void detach() { window = nullptr; }
 
 private:
-    void postMouse(UINT message);
+    // held: buttons to report as down besides those FLTK reports.
+    void postMouse(UINT message, WPARAM held = 0);
     void postDrop();
 
     HWND window;
@@ -72,9 +73,9 @@ WPARAM mouseKeys()
 // One for the process: on Windows the pairing of presses belongs to the thread's input.
 DoubleClicks doubleClicks;
 
-void ClientArea::postMouse(UINT message)
+void ClientArea::postMouse(UINT message, WPARAM held)
 {
-    const WPARAM keys = mouseKeys();
+    const WPARAM keys = mouseKeys() | held;
     const auto coordinate = [](int value) { return static_cast<WORD>(static_cast<short>(std::clamp(value, -32768, 32767))); };
     const LPARAM position = MAKELPARAM(coordinate(Fl::event_x()), coordinate(Fl::event_y()));
     // As on Windows, the mouse staying where it was is no move.
@@ -114,10 +115,16 @@ int ClientArea::handle(int event)
         postMouse(message);
         return 1;
     }
-    case FL_RELEASE:
-        if (Fl::event_button() == FL_LEFT_MOUSE) postMouse(WM_LBUTTONUP);
-        else if (Fl::event_button() == FL_RIGHT_MOUSE) postMouse(WM_RBUTTONUP);
+    case FL_RELEASE: {
+        const bool left = Fl::event_button() == FL_LEFT_MOUSE;
+        if (!left && Fl::event_button() != FL_RIGHT_MOUSE) return 1;
+        // FLTK hands on the moves of a batch of X events only after the batch, so a quick drag would
+        // reach the window as a release before its moves. As on Windows, the window first learns
+        // where the pointer went, with the button still down, then of the release.
+        postMouse(WM_MOUSEMOVE, left ? MK_LBUTTON : MK_RBUTTON);
+        postMouse(left ? WM_LBUTTONUP : WM_RBUTTONUP);
         return 1;
+    }
     case FL_MOVE:
     case FL_DRAG: postMouse(WM_MOUSEMOVE); return 1;
     case FL_DND_ENTER:
@@ -136,6 +143,8 @@ int ClientArea::handle(int event)
 // the menu bar.
 class FrameWindow : public Fl_Window {
 public:
+    static constexpr int MIN_WIDTH = 100;
+
     FrameWindow(HWND window, int x, int y, int width, int height)
         : Fl_Window(width, height), window(window)
     {
@@ -145,6 +154,9 @@ public:
         client = new ClientArea(window, menuHeight, width, std::max(height - menuHeight, 0));
         end();
         resizable(client);
+        // As on Windows, the window may shrink until the client area is all but gone (an X window
+        // keeps at least one pixel); FLTK's own limit would keep 100 pixels of it.
+        size_range(MIN_WIDTH, menuHeight + 1);
         callback(closeBox, window);
         const std::string title = utf16ToUtf8(window->title);
         copy_label(title.c_str());

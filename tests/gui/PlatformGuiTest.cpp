@@ -167,6 +167,20 @@ TEST_F(PlatformGui, MouseCoordinatesAreClientRelativeAndNegativeWhileCaptured)
     EXPECT_EQ(probe->waitForLine("RBUTTONUP"), "RBUTTONUP 0 50 60");
 }
 
+TEST_F(PlatformGui, AQuickDragReachesTheWindowAsMovesBeforeItsRelease)
+{
+    gui.xdotool({"mousemove", std::to_string(clientX(100)), std::to_string(clientY(100))});
+    ASSERT_TRUE(probe->waitForLine("MOUSEMOVE 0 100 100"));
+    keys({"b"});
+    ASSERT_TRUE(probe->waitForLine("KEYDOWN 66"));
+    // While the probe is busy the whole drag queues up, as from a quick hand on a busy machine.
+    gui.xdotool({"mousedown", "1", "mousemove", std::to_string(clientX(300)), std::to_string(clientY(120)),
+                 "mouseup", "1"});
+    ASSERT_TRUE(probe->waitForLine("LBUTTONUP 0 300 120"));
+    const std::vector<std::string>& lines = probe->history();
+    EXPECT_EQ(lines[lines.size() - 2], "MOUSEMOVE 1 300 120");
+}
+
 TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
 {
     gui.xdotool({"mousemove", std::to_string(clientX(120)), std::to_string(clientY(80))});
@@ -254,6 +268,16 @@ TEST_F(PlatformGui, ResizingTheWindowSendsSizeOfTheClientArea)
     EXPECT_EQ(probe->waitForLine("SIZE"), "SIZE 640 " + std::to_string(480 - MENU_BAR_HEIGHT));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(gui.pixel(clientX(630), clientY(450)), 0x999999u) << "GL draws the whole new client area";
+}
+
+TEST_F(PlatformGui, TheWindowManagerMayShrinkTheClientAreaToOnePixel)
+{
+    // A window manager keeps a window no smaller than its hints say; the client area, below the
+    // menu bar, may go down to one pixel as on Windows.
+    const std::string hints = gui.run({"xprop", "-id", window, "WM_NORMAL_HINTS"});
+    EXPECT_NE(hints.find("minimum size: 100 by " + std::to_string(MENU_BAR_HEIGHT + 1)), std::string::npos) << hints;
+    gui.xdotool({"windowsize", window, "300", std::to_string(MENU_BAR_HEIGHT + 1)});
+    EXPECT_EQ(probe->waitForLine("SIZE"), "SIZE 300 1");
 }
 
 TEST_F(PlatformGui, WindowShowsIcon100)
