@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it on this machine with dpkg (apt-get fetching what it depends
-# on), checks the installed program, desktop entry, MIME type and manual page, and removes the
-# package again. Meant for CI after the tests, on a throw-away machine.
+# on), checks the installed program, desktop entry, MIME type, thumbnailer and manual page, and
+# removes the package again. Meant for CI after the tests, on a throw-away machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""
@@ -33,6 +33,8 @@ test -s /usr/share/icons/hicolor/32x32/apps/vexo.png
 man -w vexo >/dev/null
 env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/vexo --snapshot "$scratch/walk.png" assets/samples/walk.bvh
 test -s "$scratch/walk.png"
+tests/packaging/run_thumbnailer.sh /usr/share/thumbnailers/vexo.thumbnailer assets/samples/walk.bvh "$scratch/thumbnail.png" 256
+test -s "$scratch/thumbnail.png"
 
 $sudo dpkg --purge vexo >/dev/null
 test ! -e /usr/bin/vexo

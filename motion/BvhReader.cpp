@@ -1,5 +1,6 @@
 #include "motion/BvhReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,8 +40,9 @@ BvhReader::~BvhReader()
     std::free(lineCopy);
 }
 
-bool BvhReader::read(LPCWSTR path, Skeleton& skeleton)
+bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
 {
+    kept = keep;
     total = depth = lineNumber = failLine = 0;
     reason.clear();
     copyFailed = false;
@@ -210,7 +212,8 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
         reason = "frame count too large: the values would take 4 GiB or more";
         return false;
     }
-    if (const char *text, *end; frames > 0 && fileView != nullptr && lines->unreadInMemory(text, end)) {
+    if (const char *text, *end; frames > 0 && kept == Keep::AllFrames && fileView != nullptr &&
+                                lines->unreadInMemory(text, end)) {
         const int threads = FrameLines::threadsFor(static_cast<size_t>(end - text),
                                                    threadLimit > 0 ? threadLimit : usableProcessors());
         if (threads > 1) return readFramesOnThreads(skeleton, frames, frameTime, threads);
@@ -218,7 +221,8 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
     // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
     // at its end anyway; the value array is then not allocated, so a tiny file cannot claim gigabytes.
     const bool cannotFit = fileSize > 0 && std::uint64_t(frames) > fileSize - lines->consumed();
-    if (!cannotFit && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
+    const std::int32_t rows = kept == Keep::FirstFrame ? std::min(frames, 1) : frames;
+    if (!cannotFit && !skeleton.allocValues(rows, frameTime, total)) return fail("out of memory");
     for (std::int32_t f = 0; f < frames; ++f) {
         TextLine line;
         if (!lines->next(line)) {
@@ -226,7 +230,8 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
                                    lines->lastLine(), lines->lineTooLong());
         }
         ++lineNumber;
-        if (!cannotFit && !parseFrameLine(line, skeleton.frameValues(f), total)) return fail("out of memory");
+        if (cannotFit || f >= rows) continue;  // the line only has to be there
+        if (!parseFrameLine(line, skeleton.frameValues(f), total)) return fail("out of memory");
     }
     if (cannotFit) return fail("file grew while it was read");
     return true;

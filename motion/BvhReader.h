@@ -21,9 +21,14 @@ public:
     BvhReader(const BvhReader&) = delete;
     BvhReader& operator=(const BvhReader&) = delete;
 
+    // The frames whose values a read keeps. The whole file is read and checked either way, so a
+    // file is accepted or refused alike; FirstFrame keeps only the first frame (a motion of one
+    // frame, or of none) and converts no other frame's numbers.
+    enum class Keep { AllFrames, FirstFrame };
+
     // Fills the empty skeleton from the file at path. True exactly when skeleton.root was stored.
     // On failure the skeleton is left exactly as it was given (no values, no numbers).
-    bool read(LPCWSTR path, Skeleton& skeleton);
+    bool read(LPCWSTR path, Skeleton& skeleton, Keep keep = Keep::AllFrames);
 
     // At most this many threads convert frame lines (at least 1). By default, as many as there are
     // processors the process may run on.
@@ -53,6 +58,7 @@ private:
     bool failExpecting(const char* expected, const char* line);
     bool failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong);
 
+    Keep kept = Keep::AllFrames;
     LineReader* lines = nullptr;
     const FileView* fileView = nullptr;  // the file mapped, or null when it is read as a stream
     std::uint64_t fileSize = 0;          // 0 when unknown

@@ -92,8 +92,12 @@ bool LineReader::refill()
     }
     DWORD got = 0;
     if (!ReadFile(file, buffer + end, static_cast<DWORD>(capacity - end), &got, nullptr)) {
-        failed = true;
-        return false;
+        // A pipe whose writer has closed it has ended, as a file does; anything else is a failure.
+        if (GetLastError() != ERROR_BROKEN_PIPE) {
+            failed = true;
+            return false;
+        }
+        got = 0;
     }
     end += got;
     atEnd = got == 0;

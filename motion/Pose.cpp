@@ -13,14 +13,13 @@ float radians(float degrees)
 
 }  // namespace
 
-const float* evaluatePose(Joint* joint, const float* values)
+Mat4 jointLocal(const Joint& joint, const float* values)
 {
-    float t[3] = {joint->offset[0], joint->offset[1], joint->offset[2]};
-    Mat4& local = joint->local;
-    local = Mat4::identity();
-    for (std::int32_t i = 0; i < joint->channelCount; ++i) {
-        const float v = values != nullptr ? *values++ : 0.0f;
-        switch (joint->channels[i].kind) {
+    float t[3] = {joint.offset[0], joint.offset[1], joint.offset[2]};
+    Mat4 local = Mat4::identity();
+    for (std::int32_t i = 0; i < joint.channelCount; ++i) {
+        const float v = values != nullptr ? values[i] : 0.0f;
+        switch (joint.channels[i].kind) {
         case Xposition: t[0] += v; break;
         case Yposition: t[1] += v; break;
         case Zposition: t[2] += v; break;
@@ -33,6 +32,13 @@ const float* evaluatePose(Joint* joint, const float* values)
     local.e[12] = t[0];
     local.e[13] = t[1];
     local.e[14] = t[2];
+    return local;
+}
+
+const float* evaluatePose(Joint* joint, const float* values)
+{
+    joint->local = jointLocal(*joint, values);
+    if (values != nullptr) values += joint->channelCount;
     for (Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) {
         values = evaluatePose(child, values);
     }

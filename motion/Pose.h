@@ -10,6 +10,10 @@
 // has no row and is shown that way. Allocates nothing.
 const float* evaluatePose(Joint* joint, const float* values);
 
+// The local transform evaluatePose gives one joint from its own channels' values, which start at
+// values (null: every value 0.0); the joint itself is not changed.
+Mat4 jointLocal(const Joint& joint, const float* values);
+
 // The greatest offset length of any joint below this one (its own offset does not count), or 0.0
 // when it has no children.
 float longestBone(const Joint* joint);

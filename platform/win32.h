@@ -19,6 +19,7 @@
 #include <mmsystem.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <io.h>  // _isatty
 #else
 #include "platform/linux/win32/Types.h"
 #include "platform/linux/win32/Kernel.h"

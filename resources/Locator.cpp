@@ -9,7 +9,11 @@ namespace {
 
 constexpr WCHAR RESOURCE_SCHEME[] = TEXT("res://");
 constexpr WCHAR FILE_SCHEME[] = TEXT("file://");
-constexpr int HANDLE_DIGITS = 8;
+// A module handle is written with as many digits as a pointer has (8 on a 32-bit build, 16 on a
+// 64-bit one, where programs are loaded above 4 GB); both lengths are read on every build.
+constexpr int SHORT_HANDLE_DIGITS = 8;
+constexpr int LONG_HANDLE_DIGITS = 16;
+constexpr int HANDLE_DIGITS = sizeof(void*) * 2;
 
 // Whether text starts with prefix, code unit for code unit.
 bool startsWith(LPCWSTR text, LPCWSTR prefix)
@@ -28,22 +32,23 @@ int hexDigitValue(WCHAR c)
     return -1;
 }
 
-// "0x", exactly 8 hexadecimal digits, then "/" and the name.
+// "0x", exactly 8 or 16 hexadecimal digits, then "/" and the name. A value wider than a pointer
+// names no module of this program.
 ParsedLocator parseResource(LPCWSTR text)
 {
     if (text[0] != TEXT('0') || text[1] != TEXT('x')) return {};
     text += 2;
-    std::uint32_t value = 0;
-    for (int i = 0; i < HANDLE_DIGITS; ++i, ++text) {
-        const int digit = hexDigitValue(*text);
-        if (digit < 0) return {};
-        value = value * 16 + static_cast<std::uint32_t>(digit);
+    std::uint64_t value = 0;
+    int digits = 0;
+    for (int digit; digits < LONG_HANDLE_DIGITS && (digit = hexDigitValue(*text)) >= 0; ++digits, ++text) {
+        value = value * 16 + static_cast<std::uint64_t>(digit);
     }
-    if (*text != TEXT('/')) return {};
+    if ((digits != SHORT_HANDLE_DIGITS && digits != LONG_HANDLE_DIGITS) || *text != TEXT('/')) return {};
+    if (static_cast<std::uintptr_t>(value) != value) return {};
 
     ParsedLocator parsed;
     parsed.kind = ParsedLocator::Kind::Resource;
-    parsed.module = reinterpret_cast<HMODULE>(std::uintptr_t{value});
+    parsed.module = reinterpret_cast<HMODULE>(static_cast<std::uintptr_t>(value));
     parsed.name = text + 1;
     return parsed;
 }
@@ -53,9 +58,9 @@ ParsedLocator parseResource(LPCWSTR text)
 bool makeLocator(HMODULE module, LPCWSTR name, WideString& out)
 {
     if (module != nullptr) {
-        // "res://0x" + 8 lower-case digits + "/"
+        // "res://0x" + the handle's lower-case digits + "/"
         WCHAR prefix[100] = TEXT("res://0x");
-        const auto value = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(module));
+        const auto value = reinterpret_cast<std::uintptr_t>(module);
         for (int i = 0; i < HANDLE_DIGITS; ++i) {
             prefix[8 + i] = TEXT("0123456789abcdef")[(value >> (4 * (HANDLE_DIGITS - 1 - i))) & 0xF];
         }

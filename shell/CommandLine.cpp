@@ -18,6 +18,9 @@ constexpr const char* USAGE =
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
     "       vexo --render DIR [--from N] [--to M] [--size WxH] FILE\n"
     "                                            frames N..M as DIR/frame_000001.png ...\n"
+    "       vexo --thumbnail OUT.png [--size N] FILE\n"
+    "                                            the whole skeleton at frame 1, N pixels square\n"
+    "                                            (default 256), for file managers\n"
     "       vexo --help | --version\n"
     "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n";
 
@@ -54,8 +57,21 @@ void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LP
     target = frame;
 }
 
-void parseSize(CommandLine& line, LPCWSTR value)
+// A thumbnail is square: --size gives its side.
+bool parseThumbnailSize(CommandLine& line, LPCWSTR value)
 {
+    std::int32_t side = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), side) || side < 1 || side > CommandLine::MAX_SIDE) {
+        line.error = "--size needs the thumbnail's side in pixels, from 1 to " + std::to_string(CommandLine::MAX_SIDE);
+        return false;
+    }
+    line.size = {side, side};
+    return true;
+}
+
+bool parseSize(CommandLine& line, LPCWSTR value)
+{
+    if (line.mode == Mode::Thumbnail) return parseThumbnailSize(line, value);
     const std::string text = value != nullptr ? toUtf8(value) : std::string();
     const size_t cross = text.find('x');
     CommandLine::Size size{0, 0};
@@ -63,20 +79,55 @@ void parseSize(CommandLine& line, LPCWSTR value)
         !parseNumber(text.substr(cross + 1), size.height) || size.width < 1 || size.height < 1 ||
         size.width > CommandLine::MAX_SIDE || size.height > CommandLine::MAX_SIDE) {
         line.error = "--size needs WIDTHxHEIGHT in pixels, each from 1 to " + std::to_string(CommandLine::MAX_SIDE);
-        return;
+        return false;
     }
     line.size = size;
+    return true;
 }
 
-bool checkShape(CommandLine& line, bool sizeGiven)
+// The options that write pictures, each followed by what it writes to.
+struct OutputOption {
+    const WCHAR* name;
+    Mode mode;
+    const char* missing;  // the error when the output is not named
+};
+constexpr OutputOption OUTPUT_OPTIONS[] = {
+    {TEXT("--snapshot"), Mode::Snapshot, "--snapshot needs the PNG file to write"},
+    {TEXT("--render"), Mode::Render, "--render needs the directory to write to"},
+    {TEXT("--thumbnail"), Mode::Thumbnail, "--thumbnail needs the PNG file to write"},
+};
+
+const OutputOption* outputOption(LPCWSTR argument)
 {
-    const bool picture = line.mode == Mode::Snapshot || line.mode == Mode::Render;
+    for (const OutputOption& option : OUTPUT_OPTIONS) {
+        if (isOption(argument, option.name)) return &option;
+    }
+    return nullptr;
+}
+
+const char* modeOption(Mode mode)
+{
+    switch (mode) {
+    case Mode::Positions: return "--positions";
+    case Mode::Snapshot: return "--snapshot";
+    case Mode::Render: return "--render";
+    case Mode::Thumbnail: return "--thumbnail";
+    default: return "";
+    }
+}
+
+// The size is read once the mode is known, as a thumbnail's is one number.
+bool checkShape(CommandLine& line, bool sizeGiven, LPCWSTR sizeValue)
+{
+    const bool picture = line.mode == Mode::Snapshot || line.mode == Mode::Render || line.mode == Mode::Thumbnail;
+    if (line.mode == Mode::Thumbnail) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
+    if (sizeGiven && picture && !parseSize(line, sizeValue)) return false;
     if (line.frame && line.mode != Mode::Positions && line.mode != Mode::Snapshot) {
         line.error = "--frame belongs to --positions or --snapshot";
     } else if ((line.from || line.to) && line.mode != Mode::Render) {
         line.error = std::string(line.from ? "--from" : "--to") + " belongs to --render";
     } else if (sizeGiven && !picture) {
-        line.error = "--size belongs to --snapshot or --render";
+        line.error = "--size belongs to --snapshot, --render or --thumbnail";
     } else if (line.realtime && line.mode != Mode::Viewer) {
         line.error = "--realtime belongs to the viewer";
     } else if (line.from && line.to && *line.from > *line.to) {
@@ -84,8 +135,7 @@ bool checkShape(CommandLine& line, bool sizeGiven)
     } else if (line.mode == Mode::Check && line.files.empty()) {
         line.error = "--check needs at least one file";
     } else if ((line.mode == Mode::Positions || picture) && line.files.size() != 1) {
-        const char* option = line.mode == Mode::Positions ? "--positions" : line.mode == Mode::Snapshot ? "--snapshot" : "--render";
-        line.error = std::string(option) + " needs exactly one file";
+        line.error = std::string(modeOption(line.mode)) + " needs exactly one file";
     } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
         line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
     }
@@ -108,6 +158,7 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
     CommandLine line;
     bool optionsEnded = false;
     bool sizeGiven = false;
+    LPCWSTR sizeValue = nullptr;
     for (int i = 1; i < count && line.error.empty(); ++i) {
         LPCWSTR argument = arguments[i];
         const bool option = !optionsEnded && WideTextView(argument).starts_with(TEXT("--"));
@@ -119,13 +170,10 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
             setMode(line, Mode::Check, argument);
         } else if (isOption(argument, TEXT("--positions"))) {
             setMode(line, Mode::Positions, argument);
-        } else if (isOption(argument, TEXT("--snapshot")) || isOption(argument, TEXT("--render"))) {
-            const bool snapshot = isOption(argument, TEXT("--snapshot"));
-            if (!setMode(line, snapshot ? Mode::Snapshot : Mode::Render, argument)) continue;
+        } else if (const OutputOption* output = outputOption(argument)) {
+            if (!setMode(line, output->mode, argument)) continue;
             line.output = i + 1 < count ? arguments[++i] : nullptr;
-            if (line.output == nullptr) {
-                line.error = snapshot ? "--snapshot needs the PNG file to write" : "--render needs the directory to write to";
-            }
+            if (line.output == nullptr) line.error = output->missing;
         } else if (isOption(argument, TEXT("--help"))) {
             setMode(line, Mode::Help, argument);
         } else if (isOption(argument, TEXT("--version"))) {
@@ -137,7 +185,7 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
         } else if (isOption(argument, TEXT("--to"))) {
             parseFrameNumber(line, line.to, argument, i + 1 < count ? arguments[++i] : nullptr);
         } else if (isOption(argument, TEXT("--size"))) {
-            parseSize(line, i + 1 < count ? arguments[++i] : nullptr);
+            sizeValue = i + 1 < count ? arguments[++i] : nullptr;
             sizeGiven = true;
         } else if (isOption(argument, TEXT("--realtime"))) {
             line.realtime = true;
@@ -145,7 +193,7 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
             line.error = "unknown option " + toUtf8(argument);
         }
     }
-    if (line.error.empty()) checkShape(line, sizeGiven);
+    if (line.error.empty()) checkShape(line, sizeGiven, sizeValue);
     return line;
 }
 
@@ -168,6 +216,7 @@ int runCommand(const CommandLine& line)
     case Mode::Positions: return runPositions(line.files[0], line.frame.value_or(0));
     case Mode::Snapshot: return runSnapshot(line.files[0], line.output, line.frame.value_or(1), line.size);
     case Mode::Render: return runRender(line.files[0], line.output, line.from.value_or(1), line.to, line.size);
+    case Mode::Thumbnail: return runThumbnail(line.files[0], line.output, line.size);
     case Mode::Viewer: break;
     }
     return 2;

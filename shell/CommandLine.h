@@ -9,19 +9,21 @@
 // The options of the command line. Arguments that begin with "--" are options, "--" ends them;
 // a bare first argument names the start-up file of the viewer.
 struct CommandLine {
-    enum class Mode { Viewer, Check, Positions, Snapshot, Render, Help, Version };
+    enum class Mode { Viewer, Check, Positions, Snapshot, Render, Thumbnail, Help, Version };
 
     struct Size {
         std::int32_t width;
         std::int32_t height;
     };
-    // Pictures of the offscreen viewer: DEFAULT_SIZE unless --size; each side at most MAX_SIDE.
+    // Pictures of the offscreen viewer: DEFAULT_SIZE (a thumbnail DEFAULT_THUMBNAIL_SIZE) unless
+    // --size; each side at most MAX_SIDE.
     static constexpr Size DEFAULT_SIZE{800, 600};
+    static constexpr Size DEFAULT_THUMBNAIL_SIZE{256, 256};
     static constexpr std::int32_t MAX_SIDE = 8192;
 
     Mode mode = Mode::Viewer;
     std::vector<LPCWSTR> files;
-    LPCWSTR output = nullptr;           // --snapshot's image file, --render's directory
+    LPCWSTR output = nullptr;           // the image file of --snapshot and --thumbnail, --render's directory
     std::optional<std::int32_t> frame;  // 1-based, as are from and to
     std::optional<std::int32_t> from;
     std::optional<std::int32_t> to;

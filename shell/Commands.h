@@ -5,10 +5,15 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "resources/Image.h"
 #include "shell/CommandLine.h"
 
 // The usage error for a frame the motion does not have: its line on stderr, and 2.
 int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);
+
+// The end of a picture command: the picture drawn written to output as PNG, 0; or its one line on
+// stderr, and 1, when it could not be drawn (out of memory) or written.
+int writePicture(bool drawn, const Image& picture, LPCWSTR output);
 
 // `vexo --check FILE...`: one line per file on stdout; 0 when all were accepted, 1 when any was
 // refused.
@@ -31,3 +36,9 @@ int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::S
 // frames written and the frames per second. 1 and 2 as for runSnapshot.
 int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
               CommandLine::Size size);
+
+// `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no
+// control bar, no text), N pixels square, the camera framing the whole skeleton whatever the
+// file's units, as PNG: a file manager's thumbnail. Only the first frame's numbers are converted,
+// but the whole file is checked: a refused file gives 1 and no picture.
+int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size);

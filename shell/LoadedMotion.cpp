@@ -1,19 +1,24 @@
 #include "shell/LoadedMotion.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "motion/BvhReader.h"
 #include "shell/CommandLine.h"
 
-LoadedMotion::LoadedMotion(LPCWSTR path)
+LoadedMotion::LoadedMotion(LPCWSTR path, BvhReader::Keep keep)
     : loaded(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))))
 {
     BvhReader reader;
     if (loaded == nullptr) {
         refusalLine = toUtf8(path) + ":0: refused: out of memory";
-    } else if (!reader.read(path, *loaded)) {
+    } else if (!reader.read(path, *loaded, keep)) {
         refusalLine = toUtf8(path) + ":" + std::to_string(reader.refusedLine()) + ": refused: " + reader.refusalReason();
     }
+}
+
+Skeleton* LoadedMotion::release()
+{
+    return std::exchange(loaded, nullptr);
 }
 
 LoadedMotion::~LoadedMotion()

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "motion/BvhReader.h"
 #include "motion/Skeleton.h"
 #include "platform/win32.h"
 
@@ -9,13 +10,15 @@
 // "FILE:LINE: refused: REASON".
 class LoadedMotion {
 public:
-    explicit LoadedMotion(LPCWSTR path);
+    explicit LoadedMotion(LPCWSTR path, BvhReader::Keep keep = BvhReader::Keep::AllFrames);
     ~LoadedMotion();
     LoadedMotion(const LoadedMotion&) = delete;
     LoadedMotion& operator=(const LoadedMotion&) = delete;
 
     bool ok() const { return loaded != nullptr && loaded->root != nullptr; }
     Skeleton& skeleton() const { return *loaded; }
+    // Hands the accepted skeleton over to the caller.
+    Skeleton* release();
     const std::string& refusal() const { return refusalLine; }
 
 private:

@@ -26,21 +26,38 @@ bool OffscreenViewer::fail(std::string why)
     return false;
 }
 
-bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
+bool OffscreenViewer::createWindow(LPCWSTR startupFile, CommandLine::Size size, bool sceneOnly)
 {
-    if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL (EGL on Mesa) available");
+    if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL available");
     classRegistered = registerWindowClass(MAIN_WINDOW_CLASS, nullptr);
     if (!classRegistered) return fail("vexo: cannot register the window class");
     viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) return fail("vexo: out of memory");
+    viewer->sceneOnly = sceneOnly;
     guiStarted = true;
     guiStartup(viewer);  // the arena may fail; scratch requests then use the heap
-    startupFilePath = file;
+    startupFilePath = startupFile;
     const bool created = createMainWindow(*viewer, GetModuleHandleW(nullptr));
     startupFilePath = nullptr;
     if (!created) return fail("vexo: cannot draw offscreen at " + std::to_string(size.width) + "x" + std::to_string(size.height));
     ShowWindow(viewer->hwnd, SW_SHOW);
     dispatchWaitingMessages();
+    return true;
+}
+
+bool OffscreenViewer::openScene(Skeleton* motion, CommandLine::Size size)
+{
+    if (!createWindow(nullptr, size, true)) {
+        Skeleton::destroy(motion);
+        return false;
+    }
+    viewer->showMotion(motion);
+    return true;
+}
+
+bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
+{
+    if (!createWindow(file, size, false)) return false;
     if (!viewer->motionLoaded()) {
         const LoadedMotion motion(file);  // read again only to say why
         return fail(motion.ok() ? "vexo: " + toUtf8(file) + ": cannot be loaded (out of memory?)" : motion.refusal());
@@ -88,5 +105,12 @@ void OffscreenViewer::tick()
 bool OffscreenViewer::draw(Image& picture)
 {
     viewer->render();
+    return viewer->readFrame(picture);
+}
+
+bool OffscreenViewer::drawWholeSkeleton(Image& picture, float margin)
+{
+    viewer->frameWholeSkeleton(margin);
+    viewer->drawScene();
     return viewer->readFrame(picture);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "motion/Skeleton.h"
 #include "resources/Image.h"
 #include "shell/CommandLine.h"
 
@@ -30,6 +31,9 @@ public:
     // False when there is no offscreen OpenGL or the file is refused; failure() then says why in
     // one line for stderr (for a refused file the line of `vexo --check`).
     bool open(LPCWSTR file, CommandLine::Size size);
+    // The scene alone (no control bar, no text) of a motion already read, which the viewer takes
+    // over whatever the result. False when there is no offscreen OpenGL.
+    bool openScene(Skeleton* motion, CommandLine::Size size);
     const std::string& failure() const { return reason; }
 
     // Frames the motion has; a motion without rows still shows one picture (the rest pose).
@@ -46,9 +50,14 @@ public:
 
     // Renders the window's picture and reads it back. False when memory runs out.
     bool draw(Image& picture);
+    // The scene alone, the camera framing the whole skeleton as posed with the margin (a fraction of
+    // each half of the picture). False when memory runs out.
+    bool drawWholeSkeleton(Image& picture, float margin);
 
 private:
     bool fail(std::string why);
+    // The viewer's window, offscreen, with the start-up file if one is named.
+    bool createWindow(LPCWSTR startupFile, CommandLine::Size size, bool sceneOnly);
     // Hands waiting window messages to the viewer, as the main loop does before its first idle
     // pass.
     void dispatchWaitingMessages();

@@ -1,98 +1,133 @@
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
+#include <vector>
 
 #include "motion/Pose.h"
 #include "shell/Commands.h"
+#include "shell/FloatText.h"
 #include "shell/LoadedMotion.h"
+#include "shell/OrderedBatches.h"
 
 namespace {
 
-// Streams the CSV rows through one fixed buffer: no allocation per row.
-class CsvWriter {
+// Text per batch of frames made on one core, at most (or one frame's, when that is more): large
+// enough that handing batches between threads costs nothing, small enough that the batches in
+// flight stay a few megabytes.
+constexpr size_t BATCH_BYTES = size_t{1} << 20;
+
+// A name as written, quoted when it holds a character that CSV gives a meaning; a quote is written
+// twice.
+std::string csvField(const char* name)
+{
+    if (std::strpbrk(name, ",\"\r") == nullptr) return name;
+    std::string field = "\"";
+    for (const char* p = name; *p != '\0'; ++p) {
+        if (*p == '"') field += '"';
+        field += *p;
+    }
+    return field += '"';
+}
+
+// The rows of one frame: every joint in pre-order with its parent, and the fixed middle of its
+// row (",joint,name,").
+class FrameRows {
 public:
-    ~CsvWriter() { flush(); }
+    explicit FrameRows(const Skeleton& skeleton) : skeleton(skeleton) { add(skeleton.root, -1); }
 
-    void text(const char* s, size_t n)
+    // The most bytes writeFrame writes.
+    size_t bound() const { return textBound; }
+    // Scratch matrices writeFrame needs, one per joint.
+    size_t joints() const { return rows.size(); }
+
+    // The rows of frame f (0-based): world(joint) = world(parent) * local(joint), the root's world
+    // being its local transform exactly; a joint's position is its world translation.
+    char* writeFrame(char* out, std::int32_t f, Mat4* world) const
     {
-        if (used + n > sizeof(buffer)) flush();
-        if (n > sizeof(buffer)) {
-            std::fwrite(s, 1, n, stdout);
-            return;
+        char frameText[16];
+        const size_t frameLength = size_t(std::to_chars(frameText, frameText + sizeof frameText, std::int64_t{f} + 1).ptr - frameText);
+        const float* values = skeleton.frameValues(f);
+        for (size_t j = 0; j < rows.size(); ++j) {
+            const Row& row = rows[j];
+            const Mat4 local = jointLocal(*row.joint, values);
+            values += row.joint->channelCount;
+            if (row.parent < 0) {
+                world[j] = local;
+            } else {
+                matMul(world[j], local, world[size_t(row.parent)]);
+            }
+            std::memcpy(out, frameText, frameLength);
+            out += frameLength;
+            std::memcpy(out, row.middle.data(), row.middle.size());
+            out += row.middle.size();
+            out = writeFloatText(out, world[j].e[12]);
+            *out++ = ',';
+            out = writeFloatText(out, world[j].e[13]);
+            *out++ = ',';
+            out = writeFloatText(out, world[j].e[14]);
+            *out++ = '\n';
         }
-        std::memcpy(buffer + used, s, n);
-        used += n;
-    }
-    void text(const char* s) { text(s, std::strlen(s)); }
-
-    void integer(long value)
-    {
-        char digits[24];
-        const auto result = std::to_chars(digits, digits + sizeof(digits), value);
-        text(digits, static_cast<size_t>(result.ptr - digits));
-    }
-
-    // The same digits as printf("%.9g").
-    void real(float value)
-    {
-        char digits[48];
-        const auto result = std::to_chars(digits, digits + sizeof(digits), double(value), std::chars_format::general, 9);
-        text(digits, static_cast<size_t>(result.ptr - digits));
-    }
-
-    // A name as written, quoted when it holds a character that CSV gives a meaning.
-    void field(const char* name)
-    {
-        if (std::strpbrk(name, ",\"\r") == nullptr) {
-            text(name);
-            return;
-        }
-        text("\"");
-        for (const char* p = name; *p != '\0'; ++p) {
-            if (*p == '"') text("\"");  // a quote is written twice
-            text(p, 1);
-        }
-        text("\"");
-    }
-
-    void flush()
-    {
-        std::fwrite(buffer, 1, used, stdout);
-        used = 0;
+        return out;
     }
 
 private:
-    char buffer[1 << 16];
-    size_t used = 0;
+    struct Row {
+        const Joint* joint;
+        std::int64_t parent;  // index in rows, -1 for the root
+        std::string middle;
+    };
+
+    void add(const Joint* joint, std::int64_t parent)
+    {
+        const std::int64_t index = std::int64_t(rows.size());
+        std::string middle = ",";  // appended, not "," + ...: GCC 12 warns falsely (-Wrestrict) about that
+        middle.append(std::to_string(index)).append(",").append(csvField(joint->name)).append(",");
+        rows.push_back({joint, parent, std::move(middle)});
+        // frame, the middle, three numbers with their separators and the line end
+        textBound += 11 + rows.back().middle.size() + 3 * (FLOAT_TEXT_MAX + 1);
+        for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) add(child, index);
+    }
+
+    const Skeleton& skeleton;
+    std::vector<Row> rows;
+    size_t textBound = 0;
 };
 
-// Pre-order walk: world(joint) = world(parent) * local(joint); a joint's position is the
-// translation of its world transform.
-void writeJoint(CsvWriter& out, const Joint* joint, const Mat4& parentWorld, long frame, long& index)
+// Writes frames first to last (0-based) on stdout, batches of frames made on all cores.
+bool writeFrames(const FrameRows& rows, std::int32_t first, std::int32_t last)
 {
-    Mat4 world;
-    matMul(world, joint->local, parentWorld);
-    out.integer(frame);
-    out.text(",");
-    out.integer(index++);
-    out.text(",");
-    out.field(joint->name);
-    for (int axis = 0; axis < 3; ++axis) {
-        out.text(",");
-        out.real(world.e[12 + axis]);
+    const std::int64_t framesPerBatch = std::max<std::int64_t>(1, std::int64_t(BATCH_BYTES / rows.bound()));
+    const std::int64_t frames = std::int64_t{last} - first + 1;
+    OrderedBatches batches((frames + framesPerBatch - 1) / framesPerBatch);
+    struct Slot {
+        std::vector<char> text;
+        std::vector<Mat4> world;
+        size_t used = 0;
+    };
+    std::vector<Slot> slots(size_t(batches.slots()));
+    for (Slot& slot : slots) {
+        slot.text.resize(size_t(framesPerBatch) * rows.bound() + FLOAT_TEXT_ROOM);
+        slot.world.resize(rows.joints());
     }
-    out.text("\n");
-    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) {
-        writeJoint(out, child, world, frame, index);
-    }
-}
-
-void writeFrame(CsvWriter& out, Skeleton& skeleton, std::int32_t f)
-{
-    evaluatePose(skeleton.root, skeleton.frameCount > 0 ? skeleton.frameValues(f) : nullptr);
-    long index = 0;
-    writeJoint(out, skeleton.root, Mat4::identity(), long(f) + 1, index);
+    bool written = true;
+    batches.run(
+        [&](std::int64_t batch, int s) {
+            Slot& slot = slots[size_t(s)];
+            const std::int64_t from = first + batch * framesPerBatch;
+            const std::int64_t to = std::min<std::int64_t>(from + framesPerBatch - 1, last);
+            char* out = slot.text.data();
+            for (std::int64_t f = from; f <= to; ++f) out = rows.writeFrame(out, std::int32_t(f), slot.world.data());
+            slot.used = size_t(out - slot.text.data());
+        },
+        [&](int s) {
+            const Slot& slot = slots[size_t(s)];
+            written = std::fwrite(slot.text.data(), 1, slot.used, stdout) == slot.used;
+            return written;
+        });
+    return written;
 }
 
 }  // namespace
@@ -104,14 +139,21 @@ int runPositions(LPCWSTR file, std::int32_t frame)
         std::fprintf(stderr, "%s\n", motion.refusal().c_str());
         return 1;
     }
-    Skeleton& skeleton = motion.skeleton();
+    const Skeleton& skeleton = motion.skeleton();
     if (frame > skeleton.frameCount) return frameBeyondLast("--frame", frame, skeleton.frameCount);
-    CsvWriter out;
-    out.text("frame,joint,name,x,y,z\n");
-    if (frame > 0) {
-        writeFrame(out, skeleton, frame - 1);
-    } else {
-        for (std::int32_t f = 0; f < skeleton.frameCount; ++f) writeFrame(out, skeleton, f);
+    bool written = std::fputs("frame,joint,name,x,y,z\n", stdout) >= 0;
+    if (written && skeleton.frameCount > 0) {
+        try {
+            const FrameRows rows(skeleton);
+            written = frame > 0 ? writeFrames(rows, frame - 1, frame - 1) : writeFrames(rows, 0, skeleton.frameCount - 1);
+        } catch (const std::bad_alloc&) {
+            std::fputs("vexo: out of memory for the positions\n", stderr);
+            return 1;
+        }
+    }
+    if (std::fflush(stdout) != 0 || !written) {
+        std::perror("vexo: cannot write the positions");
+        return 1;
     }
     return 0;
 }

@@ -48,7 +48,7 @@ bool ensureDirectory(LPCWSTR directory)
 {
     const DWORD attributes = GetFileAttributesW(directory);
     if (attributes == INVALID_FILE_ATTRIBUTES) return CreateDirectoryW(directory, nullptr) != FALSE;
-    return attributes == FILE_ATTRIBUTE_DIRECTORY;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;  // other attribute bits may come with it
 }
 
 // DIRECTORY/frame_000012.png for frame 12.

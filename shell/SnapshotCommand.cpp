@@ -13,7 +13,12 @@ int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::S
     if (frame > offscreen.lastFrame()) return frameBeyondLast("--frame", frame, offscreen.lastFrame());
     offscreen.stepTo(frame);
     Image picture;
-    if (!offscreen.draw(picture)) {
+    return writePicture(offscreen.draw(picture), picture, output);
+}
+
+int writePicture(bool drawn, const Image& picture, LPCWSTR output)
+{
+    if (!drawn) {
         std::fputs("vexo: out of memory for the picture\n", stderr);
         return 1;
     }

@@ -12,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     const CommandLine commandLine = CommandLine::parse(count, arguments);
     int status;
     if (commandLine.mode != CommandLine::Mode::Viewer || !commandLine.error.empty()) {
+        VexoUseStandardStreams();
         status = runCommand(commandLine);
     } else {
         status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front(), commandLine.realtime);

@@ -5,7 +5,10 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
+#include "motion/Pose.h"
 #include "overlay/Overlay.h"
 #include "viewer/Viewer.h"
 
@@ -76,6 +79,15 @@ void Viewer::render()
 {
     RECT client{};
     GetClientRect(hwnd, &client);  // the key list is placed by this frame's width
+    drawScene();
+    drawOverlay(client.right);
+    glLoadIdentity();  // the next frame's light is placed in eye coordinates
+
+    SwapBuffers(deviceContext);
+}
+
+void Viewer::drawScene()
+{
     glDisable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
     glClearColor(CLEAR_GREY, CLEAR_GREY, CLEAR_GREY, 1.0f);
@@ -115,11 +127,6 @@ void Viewer::render()
 
     paletteIndex = 0;
     if (motionLoaded() && skeleton->root != nullptr) drawJoint(skeleton->root);
-
-    drawOverlay(client.right);
-    glLoadIdentity();  // the next frame's light is placed in eye coordinates
-
-    SwapBuffers(deviceContext);
 }
 
 bool Viewer::readFrame(Image& image) const
@@ -198,6 +205,82 @@ void Viewer::drawJointFlat(const Joint* joint, const Mat4& parentWorld)
         drawBone(child);
         drawJointFlat(child, world);
     }
+}
+
+// ---- Framing the whole skeleton -----------------------------------------------------------------
+
+namespace {
+
+// Calls visit with the world position of the joint and of every joint below it, pre-order.
+template <typename Visit>
+void forEachJointPosition(const Joint* joint, const Mat4* parentWorld, Visit&& visit)
+{
+    Mat4 world = joint->local;
+    if (parentWorld != nullptr) matMul(world, joint->local, *parentWorld);
+    visit(Vec3{world.e[12], world.e[13], world.e[14]});
+    for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) {
+        forEachJointPosition(child, &world, visit);
+    }
+}
+
+bool isFinite(const Vec3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+}  // namespace
+
+void Viewer::frameWholeSkeleton(float margin)
+{
+    if (!motionLoaded()) return;
+    // The box around the joints that have a place (a non-finite value puts a joint nowhere).
+    Vec3 low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+    forEachJointPosition(skeleton->root, nullptr, [&](const Vec3& p) {
+        if (!isFinite(p)) return;
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    });
+    if (!(low.x <= high.x)) return;  // no joint has a place: the camera stays on the root
+    const Vec3 middle{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
+
+    // Seen from middle + (0, 0, distance), a point p with its sphere stays inside the picture but for
+    // the margin while (|p.x - middle.x| + radius) / depth <= the tangent of the half field of view,
+    // scaled by what the margin leaves, horizontally and vertically; depth is distance - (p.z -
+    // middle.z) - radius. The nearest distance that keeps every joint in frames the skeleton.
+    const double bone = longestBone(skeleton->root);
+    const double radius = bone / 12.0;
+    const double fill = 1.0 - margin;
+    const double tanHalfHeight = std::tan(FIELD_OF_VIEW_DEGREES / 2.0 * std::numbers::pi / 180.0) * fill;
+    const double tanHalfWidth = tanHalfHeight * clientWidth / std::max(clientHeight, 1);
+    double distance = 0.0, front = 0.0;
+    forEachJointPosition(skeleton->root, nullptr, [&](const Vec3& p) {
+        if (!isFinite(p)) return;
+        const double ahead = double(p.z) - middle.z + radius;
+        const double across = std::max((std::fabs(double(p.x) - middle.x) + radius) / tanHalfWidth,
+                                       (std::fabs(double(p.y) - middle.y) + radius) / tanHalfHeight);
+        distance = std::max(distance, across + ahead);
+        front = std::max(front, ahead);
+    });
+    if (!(distance > front)) distance = front + OrbitCamera::FRAMING_DISTANCE;  // one point, no size
+    camera.center = middle;
+    camera.eye = {middle.x, middle.y, static_cast<float>(middle.z + distance)};
+    camera.up = {0.0f, 1.0f, 0.0f};
+
+    // Near the nearest sphere; far beyond the farthest joint and floor corner.
+    const double nearest = distance - front;
+    const Vec3& eye = camera.eye;
+    double farthest = distance + (middle.z - low.z) + radius;
+    const double floorHalf = bone * FLOOR_CELLS_ACROSS / 2.0;
+    for (const double x : {-floorHalf, floorHalf}) {
+        for (const double z : {-floorHalf, floorHalf}) {
+            farthest = std::max(farthest, std::hypot(x - eye.x, double(eye.y), z - eye.z));
+        }
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FIELD_OF_VIEW_DEGREES, static_cast<GLdouble>(clientWidth) / std::max(clientHeight, 1),
+                   nearest / 2.0, farthest * 1.01);
+    glMatrixMode(GL_MODELVIEW);
 }
 
 // ---- Display lists --------------------------------------------------------------------------------

@@ -15,7 +15,7 @@ Viewer::~Viewer()
 int Viewer::onCreate()
 {
     if (!createGlContext()) return -1;
-    createControlBar();
+    if (!sceneOnly) createControlBar();
     if (startupFilePath != nullptr) loadFile(startupFilePath);  // a refused file leaves the viewer empty
     return 0;
 }
@@ -29,6 +29,12 @@ bool Viewer::loadFile(LPCWSTR path)
         Skeleton::destroy(loaded);
         return false;
     }
+    showMotion(loaded);
+    return true;
+}
+
+void Viewer::showMotion(Skeleton* loaded)
+{
     Skeleton::destroy(skeleton);
     skeleton = loaded;
     // A frame number of the previous motion means nothing in this one.
@@ -40,7 +46,6 @@ bool Viewer::loadFile(LPCWSTR path)
     frameRoot();
     rebuildSceneLists(size);
     layoutControlBar();
-    return true;
 }
 
 const float* Viewer::currentRow() const
@@ -59,7 +64,16 @@ void Viewer::tick(double elapsedSeconds)
 {
     if (!motionLoaded()) return;
     const std::int32_t last = skeleton->frameCount - 1;
-    if (last < 0) return;  // no rows: the rest pose stays
+    if (last < 0) {
+        // No rows: the rest pose stays, and playback is at its end at once. A step asked for is
+        // used up here, not carried over to the next motion, and nothing plays on.
+        if (singleStep || !paused) {
+            singleStep = false;
+            pacing.restart();
+            setPaused(true);
+        }
+        return;
+    }
     if (singleStep) {
         frameIndex += 1;
         if (frameIndex > last) frameIndex = loop ? 0 : last;

@@ -46,6 +46,9 @@ public:
     // Replaces the shown motion by the BVH file at path and shows its first frame. On failure
     // (unreadable or refused file) nothing changes and false is returned.
     bool loadFile(LPCWSTR path);
+    // Replaces the shown motion by one already read (the viewer owns it from now on) and shows its
+    // first frame.
+    void showMotion(Skeleton* loaded);
     // One idle pass: while playing, or when a single step is pending, show the next frame (wrapping
     // with loop, else stopping paused on the last). Playback advances one frame a call and the
     // elapsed time is not used, unless pacing.realtime is set: then playing shows the frame that
@@ -70,6 +73,13 @@ public:
     void onSize(WPARAM type, WORD width, WORD height);
     // Draws and presents one frame: floor, skeleton, overlay.
     void render();
+    // The scene alone, without the overlay and not presented: floor and skeleton on the clear colour.
+    void drawScene();
+    // Looks at the whole skeleton as posed, from the direction the viewer frames it from (along -z,
+    // +y up), near enough that every joint and its sphere fill the client area but for the margin
+    // (a fraction of each half of it), and fits the projection's near and far planes to the
+    // skeleton and the floor, whatever the units. Until the next resize.
+    void frameWholeSkeleton(float margin);
     // The client area as last drawn, 8-bit RGBA with the top row first, opaque as the window is.
     // Meant for offscreen windows, whose one buffer keeps the frame after the swap. False when
     // memory runs out.
@@ -141,6 +151,7 @@ public:
     Button* playButton = nullptr;
     Slider* timelineSlider = nullptr;
     PlaybackPacing pacing;            // one frame per tick unless realtime is set
+    bool sceneOnly = false;           // set before the window exists: no control bar, no text
 
 private:
     // The row of frameIndex, or null (the rest pose) when the motion has no such row.

@@ -1,45 +1,39 @@
 // The open dialog on FLTK's native file chooser (FLTK's own chooser where the desktop offers
-// none), modal, with the filters of lpstrFilter and starting in lpstrInitialDir.
+// none), modal, with the filters of lpstrFilter, starting where OpenDialogFolder says.
 
 #include <FL/Fl_Native_File_Chooser.H>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/linux/FileChooser.h"
 #include "platform/linux/FltkBackend.h"
+#include "platform/linux/OpenDialogFolder.h"
 #include "platform/linux/Utf.h"
 
 namespace {
 
-// "Name\0*.a;*.b\0...\0\0" becomes FLTK's "Name\t*.{a,b}\n...".
-std::string fltkFilter(LPCWSTR filter)
+// "*.a;*.b" -> "*.{a,b}" when every pattern is "*.ext"; else FLTK's alternation of all.
+std::string fltkPattern(const std::string& patterns)
 {
-    std::string result;
-    while (filter != nullptr && *filter != 0) {
-        const std::u16string name = filter;
-        filter += name.size() + 1;
-        const std::u16string patterns = filter;
-        filter += patterns.size() + 1;
-        std::string pattern = utf16ToUtf8(patterns);
-        if (pattern.find(';') != std::string::npos) {
-            // "*.a;*.b" -> "*.{a,b}" when every pattern is "*.ext"; else FLTK's alternation of all.
-            std::string extensions;
-            bool simple = true;
-            size_t start = 0;
-            while (start <= pattern.size()) {
-                const size_t end = std::min(pattern.find(';', start), pattern.size());
-                const std::string one = pattern.substr(start, end - start);
-                simple = simple && one.rfind("*.", 0) == 0;
-                extensions += (extensions.empty() ? "" : ",") + (one.size() > 2 ? one.substr(2) : one);
-                start = end + 1;
-            }
-            pattern = simple ? "*.{" + extensions + "}" : "{" + pattern + "}";
-        }
-        if (!result.empty()) result += '\n';
-        result += utf16ToUtf8(name) + '\t' + pattern;
+    if (patterns.find(';') == std::string::npos) return patterns;
+    std::string extensions;
+    bool simple = true;
+    size_t start = 0;
+    while (start <= patterns.size()) {
+        const size_t end = std::min(patterns.find(';', start), patterns.size());
+        const std::string one = patterns.substr(start, end - start);
+        simple = simple && one.rfind("*.", 0) == 0;
+        extensions += (extensions.empty() ? "" : ",") + (one.size() > 2 ? one.substr(2) : one);
+        start = end + 1;
     }
-    return result;
+    return simple ? "*.{" + extensions + "}" : "{" + patterns + "}";
 }
+
+// One folder for the process, as Windows keeps one per program.
+OpenDialogFolder openDialogFolder;
 
 bool isRegularFile(const char* path)
 {
@@ -49,6 +43,24 @@ bool isRegularFile(const char* path)
 
 }  // namespace
 
+std::string fltkFilter(LPCWSTR filter)
+{
+    std::string result;
+    while (filter != nullptr && *filter != 0) {
+        const std::u16string name = filter;
+        filter += name.size() + 1;
+        const std::u16string patterns = filter;
+        filter += patterns.size() + 1;
+        std::string shown = utf16ToUtf8(name);
+        const std::string pattern = utf16ToUtf8(patterns);
+        const std::string suffix = "(" + pattern + ")";
+        if (shown.size() > suffix.size() && shown.ends_with(suffix)) shown.resize(shown.size() - suffix.size());
+        if (!result.empty()) result += '\n';
+        result += shown + '\t' + fltkPattern(pattern);
+    }
+    return result;
+}
+
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog)
 {
     if (dialog == nullptr || dialog->lpstrFile == nullptr || dialog->nMaxFile == 0 || !openDisplay()) return FALSE;
@@ -57,7 +69,8 @@ BOOL GetOpenFileNameW(OPENFILENAMEW* dialog)
     const std::string filter = fltkFilter(dialog->lpstrFilter);
     if (!filter.empty()) chooser.filter(filter.c_str());
     if (dialog->nFilterIndex > 0) chooser.filter_value(static_cast<int>(dialog->nFilterIndex) - 1);
-    if (dialog->lpstrInitialDir != nullptr) chooser.directory(utf16ToUtf8(dialog->lpstrInitialDir).c_str());
+    const std::optional<std::u16string> folder = openDialogFolder.start(dialog->lpstrInitialDir);
+    if (folder) chooser.directory(utf16ToUtf8(*folder).c_str());
     if (chooser.show() != 0 || chooser.filename() == nullptr) return FALSE;  // cancelled, or failed
     if ((dialog->Flags & OFN_FILEMUSTEXIST) && !isRegularFile(chooser.filename())) return FALSE;
 
@@ -65,6 +78,7 @@ BOOL GetOpenFileNameW(OPENFILENAMEW* dialog)
     if (path.size() + 1 > dialog->nMaxFile) return FALSE;  // does not fit
     path.copy(dialog->lpstrFile, path.size());
     dialog->lpstrFile[path.size()] = 0;
+    openDialogFolder.chosen(path);
     const size_t slash = path.rfind(u'/');
     dialog->nFileOffset = static_cast<WORD>(slash == std::u16string::npos ? 0 : slash + 1);
     const size_t dot = path.rfind(u'.');

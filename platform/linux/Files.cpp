@@ -58,6 +58,14 @@ int closeTextMode(void* cookie)
     return result;
 }
 
+thread_local DWORD lastError = 0;
+
+BOOL readFailed()
+{
+    lastError = ERROR_READ_FAULT;
+    return FALSE;
+}
+
 }  // namespace
 
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
@@ -107,16 +115,21 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, SECURITY_ATTRIBUTES*, DWOR
     return new KernelObject{KernelObject::FILE, fd, 0};
 }
 
+DWORD GetLastError()
+{
+    return lastError;
+}
+
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED*)
 {
     if (read != nullptr) *read = 0;
     const KernelObject* object = kernelObject(file, KernelObject::FILE);
-    if (object == nullptr || (buffer == nullptr && count > 0)) return FALSE;
+    if (object == nullptr || (buffer == nullptr && count > 0)) return readFailed();
     DWORD total = 0;
     while (total < count) {
         const ssize_t got = ::read(object->fd, static_cast<char*>(buffer) + total, count - total);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return FALSE;
+        if (got < 0) return readFailed();
         if (got == 0) break;
         total += static_cast<DWORD>(got);
     }

@@ -16,6 +16,7 @@
 
 #include "platform/linux/Display.h"
 #include "platform/linux/FltkBackend.h"
+#include "platform/linux/FontConfiguration.h"
 #include "platform/linux/GlContext.h"
 #include "platform/linux/Utf.h"
 #include "platform/linux/Window.h"
@@ -31,10 +32,11 @@ std::string resolveFamily(const std::string& faceName)
     std::string family = "sans";
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(faceName.c_str()));
     if (pattern == nullptr) return family;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfig* config = fontConfiguration();
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result;
-    if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
         FcChar8* name = nullptr;
         if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch) family = reinterpret_cast<char*>(name);
         FcPatternDestroy(match);
@@ -57,7 +59,7 @@ DialogFont dialogFont(const DialogTemplate& dialogTemplate)
     fontName.assign(1, ' ');  // the regular style
     fontName += resolveFamily(utf16ToUtf8(dialogTemplate.faceName));
     Fl::set_font(font, fontName.c_str());
-    const int size = MulDiv(dialogTemplate.pointSize != 0 ? dialogTemplate.pointSize : 8, displayDotsPerInch(), 72);
+    const int size = MulDiv(dialogTemplate.pointSize != 0 ? dialogTemplate.pointSize : 8, LOGICAL_DOTS_PER_INCH, 72);
     fl_font(font, size);
     // As Windows measures them: the average width of the 52 letters, rounded; the font's height.
     const double letters = fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");

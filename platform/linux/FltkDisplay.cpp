@@ -1,15 +1,15 @@
 // The X display through FLTK: whether there is one, opening it, turning its events into messages for PeekMessageW,
-// waiting in modal loops, its resolution, and window icons as FLTK images.
+// waiting in modal loops, and window icons as FLTK images.
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/x.H>
 
-#include <cmath>
 #include <map>
 #include <memory>
 
 #include "platform/linux/FltkBackend.h"
+#include "platform/linux/FontConfiguration.h"
 #include "platform/linux/Icon.h"
 #include "platform/linux/MessageQueue.h"
 
@@ -31,6 +31,7 @@ bool openDisplay()
     // FLTK would end the process on a display it cannot open: open it here and hand it over.
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return false;
+    preloadFontConfiguration(true);  // while OpenGL starts up; FLTK's text shares it
     fl_open_display(display);
     Fl::visible_focus(0);  // keyboard focus stays on the client area, as on Windows
     Fl::dnd_text_ops(0);   // dropped text is not typed into widgets
@@ -49,14 +50,6 @@ BOOL VexoDisplayAvailable()
 void waitForDisplayEvents()
 {
     if (displayOpen) Fl::wait();
-}
-
-int displayBackendDotsPerInch()
-{
-    if (!displayOpen) return 0;
-    const int millimetres = DisplayHeightMM(fl_display, fl_screen);
-    if (millimetres <= 0) return 0;
-    return static_cast<int>(std::lround(DisplayHeight(fl_display, fl_screen) * 25.4 / millimetres));
 }
 
 Fl_RGB_Image* fltkImageOf(HICON icon)

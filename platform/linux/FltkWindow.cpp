@@ -2,7 +2,8 @@
 // menu) above the client area, a child X window with the OpenGL visual of the window's pixel
 // format. The client area turns FLTK's events into the window's messages: keys, mouse buttons and
 // motion in client coordinates (negative outside while a button is held, since FLTK keeps sending
-// a drag to the widget it started on), double clicks for classes that ask for them, dropped files.
+// a drag to the widget it started on), double clicks by Windows' rules (not FLTK's count of quick
+// presses) for classes that ask for them, dropped files.
 // The close box posts WM_CLOSE.
 
 #define FL_INTERNALS
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 
+#include "platform/linux/DoubleClicks.h"
 #include "platform/linux/Drop.h"
 #include "platform/linux/FltkBackend.h"
 #include "platform/linux/FltkMenuBar.h"
@@ -47,7 +49,8 @@ public:
     void detach() { window = nullptr; }
 
 private:
-    void postMouse(UINT message);
+    // held: buttons to report as down besides those FLTK reports.
+    void postMouse(UINT message, WPARAM held = 0);
     void postDrop();
 
     HWND window;
@@ -55,7 +58,8 @@ private:
     WPARAM lastMoveKeys = 0;
 };
 
-void ClientArea::postMouse(UINT message)
+// The buttons and keys held during the FLTK event in progress, as mouse messages carry them.
+WPARAM mouseKeys()
 {
     WPARAM keys = 0;
     const int state = Fl::event_state();
@@ -63,6 +67,15 @@ void ClientArea::postMouse(UINT message)
     if (state & FL_BUTTON3) keys |= MK_RBUTTON;
     if (state & FL_SHIFT) keys |= MK_SHIFT;
     if (state & FL_CTRL) keys |= MK_CONTROL;
+    return keys;
+}
+
+// One for the process: on Windows the pairing of presses belongs to the thread's input.
+DoubleClicks doubleClicks;
+
+void ClientArea::postMouse(UINT message, WPARAM held)
+{
+    const WPARAM keys = mouseKeys() | held;
     const auto coordinate = [](int value) { return static_cast<WORD>(static_cast<short>(std::clamp(value, -32768, 32767))); };
     const LPARAM position = MAKELPARAM(coordinate(Fl::event_x()), coordinate(Fl::event_y()));
     // As on Windows, the mouse staying where it was is no move.
@@ -95,14 +108,23 @@ int ClientArea::handle(int event)
         take_focus();
         const bool left = Fl::event_button() == FL_LEFT_MOUSE;
         if (!left && Fl::event_button() != FL_RIGHT_MOUSE) return 1;
-        const bool twice = Fl::event_clicks() > 0 && (window->classStyle & CS_DBLCLKS);
-        postMouse(left ? (twice ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN) : (twice ? WM_RBUTTONDBLCLK : WM_RBUTTONDOWN));
+        // Timed by the X server's clock, when the press happened, however late it is read.
+        const UINT message = doubleClicks.press(window, (window->classStyle & CS_DBLCLKS) != 0,
+                                                left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, mouseKeys(),
+                                                POINT{Fl::event_x_root(), Fl::event_y_root()}, fl_xevent->xbutton.time);
+        postMouse(message);
         return 1;
     }
-    case FL_RELEASE:
-        if (Fl::event_button() == FL_LEFT_MOUSE) postMouse(WM_LBUTTONUP);
-        else if (Fl::event_button() == FL_RIGHT_MOUSE) postMouse(WM_RBUTTONUP);
+    case FL_RELEASE: {
+        const bool left = Fl::event_button() == FL_LEFT_MOUSE;
+        if (!left && Fl::event_button() != FL_RIGHT_MOUSE) return 1;
+        // FLTK hands on the moves of a batch of X events only after the batch, so a quick drag would
+        // reach the window as a release before its moves. As on Windows, the window first learns
+        // where the pointer went, with the button still down, then of the release.
+        postMouse(WM_MOUSEMOVE, left ? MK_LBUTTON : MK_RBUTTON);
+        postMouse(left ? WM_LBUTTONUP : WM_RBUTTONUP);
         return 1;
+    }
     case FL_MOVE:
     case FL_DRAG: postMouse(WM_MOUSEMOVE); return 1;
     case FL_DND_ENTER:
@@ -121,6 +143,8 @@ int ClientArea::handle(int event)
 // the menu bar.
 class FrameWindow : public Fl_Window {
 public:
+    static constexpr int MIN_WIDTH = 100;
+
     FrameWindow(HWND window, int x, int y, int width, int height)
         : Fl_Window(width, height), window(window)
     {
@@ -130,6 +154,9 @@ public:
         client = new ClientArea(window, menuHeight, width, std::max(height - menuHeight, 0));
         end();
         resizable(client);
+        // As on Windows, the window may shrink until the client area is all but gone (an X window
+        // keeps at least one pixel); FLTK's own limit would keep 100 pixels of it.
+        size_range(MIN_WIDTH, menuHeight + 1);
         callback(closeBox, window);
         const std::string title = utf16ToUtf8(window->title);
         copy_label(title.c_str());

@@ -9,12 +9,16 @@
 
 #include "platform/linux/FontFace.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
+
+#include "platform/linux/FontConfiguration.h"
 
 namespace {
 
@@ -30,30 +34,6 @@ FT_Library freeTypeLibrary()
         return FT_Init_FreeType(&made) == 0 ? made : nullptr;
     }();
     return library;
-}
-
-// The system's fontconfig configuration (its files and fonts), loaded on first use and freed at
-// exit: fontconfig's implicit default configuration would never be freed.
-class FontConfiguration {
-public:
-    FontConfiguration() : config(FcInitLoadConfigAndFonts()) {}
-    ~FontConfiguration()
-    {
-        if (config != nullptr) FcConfigDestroy(config);
-    }
-    FontConfiguration(const FontConfiguration&) = delete;
-    FontConfiguration& operator=(const FontConfiguration&) = delete;
-
-    FcConfig* get() const { return config; }
-
-private:
-    FcConfig* config;
-};
-
-FcConfig* fontConfiguration()
-{
-    static const FontConfiguration configuration;
-    return configuration.get();
 }
 
 // fontconfig's best scalable face for the request: its file, face index and family name.
@@ -172,9 +152,7 @@ HFONT openFont(const FontRequest& request)
         closeFont(font);
         return nullptr;
     }
-    for (char32_t c = 0; c < 256; ++c) {
-        font->latinAdvances[c] = static_cast<std::int16_t>(FT_Load_Char(face, c, MONO_LOAD_FLAGS) == 0 ? loadedAdvance(face) : 0);
-    }
+    std::fill(std::begin(font->latinAdvances), std::end(font->latinAdvances), std::int16_t{-1});
     return font;
 }
 
@@ -188,9 +166,12 @@ void closeFont(HFONT font)
 
 int glyphAdvance(const HFONT__& font, char32_t codePoint)
 {
-    if (codePoint < 256) return font.latinAdvances[codePoint];
+    std::int16_t* known = codePoint < 256 ? &font.latinAdvances[codePoint] : nullptr;
+    if (known != nullptr && *known >= 0) return *known;
     FT_Face face = faceOf(font);
-    return FT_Load_Char(face, codePoint, MONO_LOAD_FLAGS) == 0 ? loadedAdvance(face) : 0;
+    const int advance = FT_Load_Char(face, codePoint, MONO_LOAD_FLAGS) == 0 ? loadedAdvance(face) : 0;
+    if (known != nullptr) *known = static_cast<std::int16_t>(advance);
+    return advance;
 }
 
 bool renderMonoGlyph(const HFONT__& font, char32_t codePoint, MonoGlyph& glyph)

@@ -40,7 +40,9 @@ struct HFONT__ {
     int emPixels = 0;      // the em size the glyphs are rendered at
     int ascent = 0;        // cell above the baseline, pixels (GDI's tmAscent)
     int descent = 0;       // cell below the baseline, pixels (GDI's tmDescent)
-    std::int16_t latinAdvances[256] = {};  // advances of U+0000..U+00FF, measured once
+    // Advances of U+0000..U+00FF, each measured the first time it is asked for (-1 until then):
+    // text uses a few dozen of them, and measuring one costs as much as rendering its glyph.
+    mutable std::int16_t latinAdvances[256];
 };
 
 // Matches the request through fontconfig and opens the face at the requested size; null when no

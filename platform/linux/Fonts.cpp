@@ -71,7 +71,7 @@ void setBitmapUnpacking()
 int GetDeviceCaps(HDC dc, int index)
 {
     if (dc == nullptr) return 0;
-    return index == LOGPIXELSY ? displayDotsPerInch() : 0;
+    return index == LOGPIXELSY ? LOGICAL_DOTS_PER_INCH : 0;
 }
 
 HFONT CreateFontW(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,

@@ -38,8 +38,5 @@ std::unique_ptr<NativeWindow> createDisplayDialog(HWND dialog, const DialogTempl
 // when no display is in use.
 void waitForDisplayEvents();
 
-// The X screen's vertical resolution in dots per inch once the display is open; 0 until then.
-int displayBackendDotsPerInch();
-
 // The client size of an offscreen window created with CW_USEDEFAULT.
 void offscreenDefaultSize(int* width, int* height);

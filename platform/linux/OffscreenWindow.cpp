@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/linux/FontConfiguration.h"
 #include "platform/linux/GlContext.h"
 #include "platform/linux/NativeWindow.h"
 #include "platform/linux/Window.h"
@@ -170,7 +171,9 @@ void offscreenDefaultSize(int* width, int* height)
 
 BOOL VexoUseOffscreenWindows(int width, int height)
 {
-    if (width <= 0 || height <= 0 || !initialiseEgl()) return FALSE;
+    if (width <= 0 || height <= 0) return FALSE;
+    preloadFontConfiguration(false);  // while OpenGL starts up
+    if (!initialiseEgl()) return FALSE;
     offscreen = true;
     defaultWidth = width;
     defaultHeight = height;

@@ -30,6 +30,10 @@ void setProcessArguments(int argc, char** argv)
     }
 }
 
+// The streams already go where the user sees them (the terminal, or what the shell redirected them
+// to), and the C library writes bytes unchanged.
+void VexoUseStandardStreams() {}
+
 HMODULE GetModuleHandleW(LPCWSTR moduleName)
 {
     return moduleName == nullptr ? PROGRAM_MODULE_HANDLE : nullptr;

@@ -202,6 +202,13 @@ BOOL GetClientRect(HWND window, RECT* rect)
     return TRUE;
 }
 
+BOOL GetWindowRect(HWND window, RECT* rect)
+{
+    if (!isWindow(window) || rect == nullptr) return FALSE;
+    *rect = window->windowRect;
+    return TRUE;
+}
+
 BOOL ClientToScreen(HWND window, POINT* point)
 {
     if (!isWindow(window) || point == nullptr) return FALSE;

@@ -167,6 +167,20 @@ TEST_F(PlatformGui, MouseCoordinatesAreClientRelativeAndNegativeWhileCaptured)
     EXPECT_EQ(probe->waitForLine("RBUTTONUP"), "RBUTTONUP 0 50 60");
 }
 
+TEST_F(PlatformGui, AQuickDragReachesTheWindowAsMovesBeforeItsRelease)
+{
+    gui.xdotool({"mousemove", std::to_string(clientX(100)), std::to_string(clientY(100))});
+    ASSERT_TRUE(probe->waitForLine("MOUSEMOVE 0 100 100"));
+    keys({"b"});
+    ASSERT_TRUE(probe->waitForLine("KEYDOWN 66"));
+    // While the probe is busy the whole drag queues up, as from a quick hand on a busy machine.
+    gui.xdotool({"mousedown", "1", "mousemove", std::to_string(clientX(300)), std::to_string(clientY(120)),
+                 "mouseup", "1"});
+    ASSERT_TRUE(probe->waitForLine("LBUTTONUP 0 300 120"));
+    const std::vector<std::string>& lines = probe->history();
+    EXPECT_EQ(lines[lines.size() - 2], "MOUSEMOVE 1 300 120");
+}
+
 TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
 {
     gui.xdotool({"mousemove", std::to_string(clientX(120)), std::to_string(clientY(80))});
@@ -175,6 +189,23 @@ TEST_F(PlatformGui, SecondClickOfADoubleClickIsButtonDoubleClick)
     EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
     EXPECT_EQ(probe->waitForLine("LBUTTONDBLCLK"), "LBUTTONDBLCLK 1 120 80");
     EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
+}
+
+TEST_F(PlatformGui, AThirdQuickClickIsAPlainPressAndClicksOverHalfASecondApartAreTwo)
+{
+    gui.xdotool({"mousemove", std::to_string(clientX(60)), std::to_string(clientY(40))});
+    gui.xdotool({"click", "--repeat", "3", "--delay", "80", "1"});
+    for (const char* press : {"LBUTTONDOWN", "LBUTTONDBLCLK", "LBUTTONDOWN"}) {
+        const auto line = probe->waitForLine("LBUTTON");
+        EXPECT_EQ(line, std::string(press) + " 1 60 40");
+        EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
+    }
+    std::this_thread::sleep_for(700ms);  // past the double-click time, which FLTK alone would stretch to a second
+    gui.xdotool({"click", "--repeat", "2", "--delay", "700", "1"});
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(probe->waitForLine("LBUTTON"), "LBUTTONDOWN 1 60 40");
+        EXPECT_TRUE(probe->waitForLine("LBUTTONUP"));
+    }
 }
 
 TEST_F(PlatformGui, DroppedFilesArriveInOrderWithTheirNames)
@@ -239,6 +270,16 @@ TEST_F(PlatformGui, ResizingTheWindowSendsSizeOfTheClientArea)
     EXPECT_EQ(gui.pixel(clientX(630), clientY(450)), 0x999999u) << "GL draws the whole new client area";
 }
 
+TEST_F(PlatformGui, TheWindowManagerMayShrinkTheClientAreaToOnePixel)
+{
+    // A window manager keeps a window no smaller than its hints say; the client area, below the
+    // menu bar, may go down to one pixel as on Windows.
+    const std::string hints = gui.run({"xprop", "-id", window, "WM_NORMAL_HINTS"});
+    EXPECT_NE(hints.find("minimum size: 100 by " + std::to_string(MENU_BAR_HEIGHT + 1)), std::string::npos) << hints;
+    gui.xdotool({"windowsize", window, "300", std::to_string(MENU_BAR_HEIGHT + 1)});
+    EXPECT_EQ(probe->waitForLine("SIZE"), "SIZE 300 1");
+}
+
 TEST_F(PlatformGui, WindowShowsIcon100)
 {
     const std::string icon = gui.run({"xprop", "-id", window, "_NET_WM_ICON"});
@@ -262,6 +303,33 @@ TEST_F(PlatformGui, OpenDialogStartsInTheCurrentDirectoryAndReturnsTheFileChosen
     std::this_thread::sleep_for(300ms);
     keys({"Return"});
     EXPECT_EQ(probe->waitForLine("OPEN"), "OPENED " + file.string());
+}
+
+TEST_F(PlatformGui, OpenDialogReopensInTheFolderLastChosen)
+{
+    const std::filesystem::path file = directory / "takes" / "moved.bvh";
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "x";
+    // The path to type: whole for GTK's chooser, from the folder shown for FLTK's own.
+    const auto open = [&](const std::string& path, const std::string& fromFolderShown) {
+        gui.focus(window);  // without a window manager, the closed dialog gives nobody the focus back
+        keys({"ctrl+o"});
+        EXPECT_TRUE(probe->waitForLine("COMMAND 10005"));
+        const std::string chooser = gui.findWindow("Open");
+        gui.focus(chooser);
+        std::this_thread::sleep_for(500ms);
+        // GTK's chooser takes a whole path typed into its location field, and shows a folder's
+        // only file selected; FLTK's own chooser takes a path from the folder it shows.
+        const bool fltk = gui.run({"xprop", "-id", chooser, "WM_CLASS"}).find("FLTK") != std::string::npos;
+        const std::string typed = fltk ? fromFolderShown : path;
+        if (!typed.empty()) gui.xdotool({"type", "--delay", "20", typed});
+        std::this_thread::sleep_for(300ms);
+        keys({"Return"});
+        return probe->waitForLine("OPEN");
+    };
+    EXPECT_EQ(open(file.string(), "takes/moved.bvh"), "OPENED " + file.string()) << "chosen from the probe's folder";
+    // The probe passes its current directory again, as the first time: the dialog starts in takes/.
+    EXPECT_EQ(open("", "moved.bvh"), "OPENED " + file.string());
 }
 
 TEST_F(PlatformGui, WindowDestroyedWhileItsMenuOpensEndsCleanly)

@@ -9,6 +9,7 @@
 //     FRAMES <frames drawn> <milliseconds from the first frame to the end>
 //     SHOWN AGAIN      after H: the window hidden, a frame drawn while hidden, the window shown
 // After D, the next WM_INITMENUPOPUP destroys the window (from inside the menu bar's handler).
+// B keeps the probe busy for half a second, so that input given meanwhile arrives in one batch.
 //
 // The View menu's check marks follow four flags, all set at first, each toggled by its command.
 
@@ -17,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "platform/win32.h"
 
@@ -161,6 +163,7 @@ LRESULT windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         say("KEYDOWN " + std::to_string(wParam) + ((lParam >> 30) & 1 ? " REPEAT" : ""));
         if (wParam == 'H') hideAndShowAgain(window);
         if (wParam == 'D') destroyAtMenu = true;
+        if (wParam == 'B') std::this_thread::sleep_for(std::chrono::milliseconds(500));
         break;
     case WM_KEYUP: say("KEYUP " + std::to_string(wParam)); break;
     case WM_SYSKEYDOWN: say("SYSKEYDOWN " + std::to_string(wParam)); break;

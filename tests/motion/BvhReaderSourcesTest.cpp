@@ -5,73 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <unistd.h>
 
+#include "FedPipe.h"
 #include "LoadBvh.h"
 #include "motion/FrameLines.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A pipe whose write end a thread feeds with the given text, then with `endless` bytes for as long as
-// the pipe is read (none when it is empty), then closes. Its read end has a path that opens as a pipe.
-class FedPipe {
-public:
-    explicit FedPipe(std::string text, char endless = '\0', bool forever = false)
-    {
-        if (::pipe(ends) != 0) ADD_FAILURE() << "pipe: " << std::strerror(errno);
-        std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the test
-        writer = std::thread([this, text = std::move(text), endless, forever] {
-            write(text);
-            const std::string chunk(1 << 16, endless);
-            while (forever && !stopped && write(chunk)) {}
-            ::close(ends[1]);
-        });
-        const std::string name = "/proc/self/fd/" + std::to_string(ends[0]);
-        path.assign(name.begin(), name.end());
-    }
-    ~FedPipe()
-    {
-        ::close(ends[0]);  // with the reader done, a write still waiting fails and the feed ends
-        stop();
-    }
-
-    LPCWSTR name() const { return path.c_str(); }
-    // Ends an endless feed: the reader then meets the end of the input.
-    void stop()
-    {
-        stopped = true;
-        if (writer.joinable()) writer.join();
-    }
-
-private:
-    bool write(const std::string& bytes)
-    {
-        for (size_t done = 0; done < bytes.size() && !stopped;) {
-            const ssize_t put = ::write(ends[1], bytes.data() + done, bytes.size() - done);
-            if (put <= 0) return false;
-            done += size_t(put);
-        }
-        return true;
-    }
-
-    int ends[2] = {-1, -1};
-    std::atomic<bool> stopped{false};
-    std::thread writer;
-    WideText path;
-};
 
 void describeJoint(const Joint* joint, std::ostringstream& out)
 {

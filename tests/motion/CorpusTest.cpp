@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -66,5 +68,13 @@ TEST(Corpus, EveryRealFileLoadsWithItsListedCounts)
         EXPECT_EQ(endSites, row.endSites) << row.file;
         EXPECT_EQ(r.skeleton->channelsPerFrame, row.channels) << row.file;
         EXPECT_EQ(r.skeleton->frameCount, row.frames) << row.file;
+
+        // Keeping only the first frame gives that frame's values, as a motion of one frame.
+        const LoadResult first = loadBvhFile(widePath(corpusDir() / row.file).c_str(), BvhReader::Keep::FirstFrame);
+        ASSERT_TRUE(first.ok()) << row.file << ":" << first.line << ": " << first.reason;
+        EXPECT_EQ(first.skeleton->frameCount, std::min(row.frames, 1)) << row.file;
+        EXPECT_EQ(first.skeleton->channelsPerFrame, row.channels) << row.file;
+        EXPECT_EQ(std::memcmp(first.skeleton->values, r.skeleton->values, sizeof(float) * size_t(first.skeleton->frameCount) * size_t(row.channels)), 0)
+            << row.file;
     }
 }

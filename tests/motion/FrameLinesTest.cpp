@@ -9,57 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "GuardedPage.h"
 #include "motion/FrameLines.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 namespace {
-
-// A page whose next page cannot be read: text placed at its end is followed by nothing readable.
-class GuardedPage {
-public:
-    GuardedPage()
-    {
-#ifdef _WIN32
-        size = 4096;
-        memory = static_cast<char*>(VirtualAlloc(nullptr, 2 * size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old;
-        if (memory == nullptr || !VirtualProtect(memory + size, size, PAGE_NOACCESS, &old)) ADD_FAILURE() << "guard page";
-#else
-        size = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-        void* pages = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        memory = pages == MAP_FAILED ? nullptr : static_cast<char*>(pages);
-        if (memory == nullptr || ::mprotect(memory + size, size, PROT_NONE) != 0) ADD_FAILURE() << "guard page";
-#endif
-    }
-    ~GuardedPage()
-    {
-#ifdef _WIN32
-        VirtualFree(memory, 0, MEM_RELEASE);
-#else
-        ::munmap(memory, 2 * size);
-#endif
-    }
-    GuardedPage(const GuardedPage&) = delete;
-    GuardedPage& operator=(const GuardedPage&) = delete;
-
-    // The text copied to the end of the page, as a line that ends there.
-    TextLine lineAtEnd(const std::string& text) const
-    {
-        char* begin = memory + size - text.size();
-        std::memcpy(begin, text.data(), text.size());
-        return {begin, memory + size, false, memory + size};
-    }
-
-private:
-    char* memory = nullptr;
-    size_t size = 0;
-};
 
 // Tokens of every shape, blanks of both kinds and lengths, now and then a NUL or a CR inside, lines
 // long enough to cross several of the blocks the reader looks at.
@@ -135,8 +88,11 @@ TEST(FrameLines, LinesConvertLikeAtofWhateverFollowsThem)
         expectSameBits(row, expected, line);
 
         // Ending where the readable memory does, as the last line of a mapped file may.
+        const char* atEnd = page.atEnd(line);
+        ASSERT_NE(atEnd, nullptr);
+        const char* pageEnd = atEnd + line.size();
         row.assign(size_t(channels), unset);
-        ASSERT_TRUE(parseFrameLine(page.lineAtEnd(line), row.data(), channels));
+        ASSERT_TRUE(parseFrameLine({atEnd, pageEnd, false, pageEnd}, row.data(), channels));
         expectSameBits(row, expected, line);
     }
 }

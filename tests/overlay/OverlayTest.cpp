@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "OffscreenGl.h"
+#include "OwnResource.h"
 #include "overlay/Overlay.h"
 #include "resources/Image.h"
 #include "resources/Locator.h"
@@ -78,8 +79,8 @@ TEST_F(Overlays, ANineSliceOfTheImagesOwnSizeReproducesIt)
         for (const Skin& skin : SKINS) {
             SCOPED_TRACE(ascii(skin.name) + " in a viewport " + std::to_string(width) + " wide");
             Image image;
-            ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, skin.name));
-            Brush* brush = createSkinBrush(skin.name, PROGRAM_MODULE_HANDLE, skin.border, skin.border, skin.border, skin.border);
+            ASSERT_TRUE(image.loadPngResource(ownModule(), skin.name));
+            Brush* brush = createSkinBrush(skin.name, ownModule(), skin.border, skin.border, skin.border, skin.border);
             ASSERT_NE(brush, nullptr);
             glClearColor(0, 0, 0, 1);
             glClear(GL_COLOR_BUFFER_BIT);
@@ -116,7 +117,7 @@ TEST_F(Overlays, AViewportCoveringNineSliceCoversItExactly)
     for (auto [width, height] : {std::pair{64, 32}, {63, 31}, {640, 480}}) {
         OverlayFixture f(width, height);
         ASSERT_TRUE(f.gl.ok());
-        Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
+        Brush* brush = createSkinBrush(TEXT("button_normal.png"), ownModule(), 5, 5, 5, 5);
         ASSERT_NE(brush, nullptr);
         beginOverlay(f.overlay);
         glDisable(GL_BLEND);
@@ -137,12 +138,12 @@ TEST_F(Overlays, AStretchBrushOfTheImagesSizeReproducesIt)
     OverlayFixture f(64, 32);
     ASSERT_TRUE(f.gl.ok());
     WideString locator;
-    ASSERT_TRUE(makeLocator(PROGRAM_MODULE_HANDLE, TEXT("play.png"), locator));
+    ASSERT_TRUE(makeLocator(ownModule(), TEXT("play.png"), locator));
     Brush* brush = createImageBrush(locator.data);
     locator.release();
     ASSERT_NE(brush, nullptr);
     Image image;
-    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("play.png")));
+    ASSERT_TRUE(image.loadPngResource(ownModule(), TEXT("play.png")));
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     beginOverlay(f.overlay);
@@ -182,7 +183,7 @@ TEST_F(Overlays, NullOverlayOrBrushDrawsNothing)
 {
     OverlayFixture f(16, 16);
     ASSERT_TRUE(f.gl.ok());
-    Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5);
+    Brush* brush = createSkinBrush(TEXT("button_normal.png"), ownModule(), 5, 5, 5, 5);
     beginOverlay(nullptr);
     drawBrushRect(nullptr, 0, 0, 16, 16, brush);
     beginOverlay(f.overlay);

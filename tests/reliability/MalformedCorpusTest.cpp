@@ -12,10 +12,10 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 #include "LoadBvh.h"
+#include "RunVexo.h"
 #include "ViewerSession.h"
 #include "resources/WideText.h"
 
@@ -51,18 +51,6 @@ std::vector<Refusal> expectedRefusals()
 std::string checkLine(const fs::path& path, const Refusal& refusal)
 {
     return path.string() + ":" + std::to_string(refusal.line) + ": refused: " + refusal.reason;
-}
-
-// Standard output of a command run through the shell, and its exit status.
-std::string runCommand(const std::string& command, int& status)
-{
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, n);
-    const int result = pclose(pipe);
-    status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-    return out;
 }
 
 // The reasons written in the reader's source: each literal handed to fail() or failWithoutLine(), and
@@ -108,31 +96,35 @@ TEST(MalformedCorpus, TheTableListsEachFileOfTheFolderOnce)
     }
 }
 
+// Also when only the first frame is kept (thumbnails): the whole file is checked all the same.
 TEST(MalformedCorpus, TheReaderRefusesEachWhereAndWhyTheTableSays)
 {
     for (const Refusal& expected : expectedRefusals()) {
-        SCOPED_TRACE(expected.file);
-        const LoadResult result = loadBvhFile(widePath(CORPUS / expected.file).c_str());
-        EXPECT_FALSE(result.ok());
-        EXPECT_EQ(result.skeleton->values, nullptr);
-        EXPECT_EQ(result.skeleton->frameCount, 0);
-        EXPECT_EQ(result.line, expected.line);
-        EXPECT_EQ(result.reason, expected.reason);
+        for (const BvhReader::Keep keep : {BvhReader::Keep::AllFrames, BvhReader::Keep::FirstFrame}) {
+            SCOPED_TRACE(expected.file + (keep == BvhReader::Keep::FirstFrame ? ", first frame kept" : ""));
+            const LoadResult result = loadBvhFile(widePath(CORPUS / expected.file).c_str(), keep);
+            EXPECT_FALSE(result.ok());
+            EXPECT_EQ(result.skeleton->values, nullptr);
+            EXPECT_EQ(result.skeleton->frameCount, 0);
+            EXPECT_EQ(result.line, expected.line);
+            EXPECT_EQ(result.reason, expected.reason);
+        }
     }
 }
 
 TEST(MalformedCorpus, CheckReportsEachRefusalOnItsOwnLine)
 {
     const std::vector<Refusal> rows = expectedRefusals();
-    std::string command = VEXO_BINARY " --check";
+    std::string arguments = "--check";
     std::string expected;
     for (const Refusal& row : rows) {
-        command += " '" + (CORPUS / row.file).string() + "'";
+        arguments += ' ';
+        arguments += quoted(CORPUS / row.file);
         expected += checkLine(CORPUS / row.file, row) + "\n";
     }
-    int status = -1;
-    EXPECT_EQ(runCommand(command + " 2>&1", status), expected);
-    EXPECT_EQ(status, 1);
+    const RunResult run = vexo(arguments, true);
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(run.status, 1);
 }
 
 // Refusals no small file can cause are named here with the reason; every other one needs a row.

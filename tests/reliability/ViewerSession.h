@@ -8,11 +8,12 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "FileDrop.h"
 #include "OffscreenViewer.h"
-#include "platform/linux/Drop.h"
 #include "resources/WideText.h"
 #include "shell/Application.h"
 #include "viewer/Viewer.h"
@@ -24,9 +25,9 @@
 class ViewerSession : public OffscreenViewerTest<320, 240> {
 protected:
     // Drops one file on the window, as the desktop does.
-    void drop(const std::string& path)
+    void drop(const std::filesystem::path& path)
     {
-        viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({path})), 0);
+        viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(makeFileDrop({widePath(path)})), 0);
     }
 
     // A digest of the frame render presents.

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "OffscreenGl.h"
+#include "OwnResource.h"
 #include "resources/Brush.h"
 
 namespace {
 
-constexpr const WCHAR* PLAY = TEXT("res://0x00400000/play.png");
+const WideText PLAY_LOCATOR = ownResource(TEXT("play.png"));
+const WCHAR* const PLAY = PLAY_LOCATOR.c_str();
 
 class BrushTest : public ::testing::Test {
 protected:
@@ -33,7 +35,7 @@ TEST_F(BrushTest, ImageBrushStretchesThePlayIcon)
 
 TEST_F(BrushTest, SkinBrushIsANineSliceOfTheProgramsResource)
 {
-    Brush* brush = createSkinBrush(TEXT("button_normal.png"), PROGRAM_MODULE_HANDLE, 5, 4, 3, 2);
+    Brush* brush = createSkinBrush(TEXT("button_normal.png"), ownModule(), 5, 4, 3, 2);
     ASSERT_NE(brush, nullptr);
     ASSERT_EQ(brush->kind, BrushKind::NineSlice);
     const auto* nine = static_cast<NineSliceBrush*>(brush);
@@ -45,7 +47,7 @@ TEST_F(BrushTest, SkinBrushIsANineSliceOfTheProgramsResource)
     EXPECT_TRUE(brushSize(brush, &width, &height));
     EXPECT_EQ(width, 32);
     EXPECT_EQ(height, 16);
-    EXPECT_EQ(textureCache.find(TEXT("res://0x00400000/button_normal.png")), brush->texture);
+    EXPECT_EQ(textureCache.find(ownResource(TEXT("button_normal.png")).c_str()), brush->texture);
     destroyBrush(brush);
 }
 
@@ -69,9 +71,9 @@ TEST_F(BrushTest, BrushesOfOneLocatorShareItsTextureUntilTheLastGoes)
 
 TEST_F(BrushTest, NoImageNoBrush)
 {
-    EXPECT_EQ(createImageBrush(TEXT("res://0x00400000/missing.png")), nullptr);
+    EXPECT_EQ(createImageBrush(ownResource(TEXT("missing.png")).c_str()), nullptr);
     EXPECT_EQ(createNineSliceBrush(TEXT("res://0x0040000/play.png"), 1, 1, 1, 1), nullptr);
-    EXPECT_EQ(createSkinBrush(TEXT("missing.png"), PROGRAM_MODULE_HANDLE, 5, 5, 5, 5), nullptr);
+    EXPECT_EQ(createSkinBrush(TEXT("missing.png"), ownModule(), 5, 5, 5, 5), nullptr);
     for (std::uint32_t bucket = 0; bucket < TextureCache::BUCKET_COUNT; ++bucket) {
         EXPECT_EQ(textureCache.bucketHead(bucket), nullptr);
     }

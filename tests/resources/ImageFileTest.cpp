@@ -86,8 +86,10 @@ TEST(ImageFile, ASaveThatFailsLeavesNoFileBehind)
     Image image;
     ASSERT_TRUE(image.allocate(64, 64));
     EXPECT_FALSE(image.savePng(TEXT("/nonexistent/picture.png")));
-    EXPECT_FALSE(image.savePng(TEXT("/dev/full"))) << "a full device: the write fails";
-    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is not removed";
+    if (std::filesystem::exists("/dev/full")) {  // where the system has a full device
+        EXPECT_FALSE(image.savePng(TEXT("/dev/full"))) << "a full device: the write fails";
+        EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "a device is not removed";
+    }
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vexo_empty_" + std::to_string(::getpid()) + ".png");
     EXPECT_FALSE(Image().savePng(widePath(path).c_str())) << "no pixels";

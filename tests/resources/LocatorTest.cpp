@@ -42,6 +42,14 @@ TEST(Locator, Parses)
         {TEXT("res://0xaBcDeF01/x"), Kind::Resource, 0xABCDEF01, TEXT("x")},
         {TEXT("res://0x00400000/skins/a.png"), Kind::Resource, 0x00400000, TEXT("skins/a.png")},
         {TEXT("res://0x00400000/"), Kind::Resource, 0x00400000, TEXT("")},
+        // Sixteen digits, as a 64-bit program writes them (mingw-w64 loads programs at 0x140000000).
+        {TEXT("res://0x0000000010000000/play.png"), Kind::Resource, 0x10000000, TEXT("play.png")},
+        {TEXT("res://0x00000000ABCDEF01/x"), Kind::Resource, 0xABCDEF01, TEXT("x")},
+        {TEXT("res://0x0000000000000000/x"), Kind::Resource, 0, TEXT("x")},
+        {TEXT("res://0x000000010000000/play.png"), Kind::Invalid, 0, nullptr},    // 15 digits
+        {TEXT("res://0x00000000100000000/play.png"), Kind::Invalid, 0, nullptr},  // 17 digits
+        {TEXT("res://0x000000001000000g/play.png"), Kind::Invalid, 0, nullptr},
+        {TEXT("res://0x0000000010000000play.png"), Kind::Invalid, 0, nullptr},
         {TEXT("res://0X10000000/play.png"), Kind::Invalid, 0, nullptr},
         {TEXT("res://1x10000000/play.png"), Kind::Invalid, 0, nullptr},
         {TEXT("res://0x100000/play.png"), Kind::Invalid, 0, nullptr},
@@ -74,6 +82,9 @@ TEST(Locator, Parses)
     EXPECT_EQ(parseLocator(nullptr).kind, Kind::Invalid);
 }
 
+// Handles are written with as many digits as a pointer has.
+constexpr bool WIDE_POINTERS = sizeof(void*) == 8;
+
 TEST(Locator, Formats)
 {
     const struct {
@@ -81,10 +92,12 @@ TEST(Locator, Formats)
         const WCHAR* name;
         const WCHAR* locator;
     } cases[] = {
-        {moduleValue(0x10000000), TEXT("play.png"), TEXT("res://0x10000000/play.png")},
-        {moduleValue(0xABCDEF01), TEXT("a"), TEXT("res://0xabcdef01/a")},
-        {PROGRAM_MODULE_HANDLE, TEXT("slider_body.png"), TEXT("res://0x00400000/slider_body.png")},
-        {moduleValue(0x10000000), nullptr, TEXT("res://0x10000000/")},
+        {moduleValue(0x10000000), TEXT("play.png"),
+         WIDE_POINTERS ? TEXT("res://0x0000000010000000/play.png") : TEXT("res://0x10000000/play.png")},
+        {moduleValue(0xABCDEF01), TEXT("a"), WIDE_POINTERS ? TEXT("res://0x00000000abcdef01/a") : TEXT("res://0xabcdef01/a")},
+        {moduleValue(0x00400000), TEXT("slider_body.png"),
+         WIDE_POINTERS ? TEXT("res://0x0000000000400000/slider_body.png") : TEXT("res://0x00400000/slider_body.png")},
+        {moduleValue(0x10000000), nullptr, WIDE_POINTERS ? TEXT("res://0x0000000010000000/") : TEXT("res://0x10000000/")},
         {nullptr, TEXT("C:\\images\\a.png"), TEXT("file://C:\\images\\a.png")},
         {nullptr, nullptr, TEXT("file://")},
     };
@@ -98,7 +111,10 @@ TEST(Locator, Formats)
 
 TEST(Locator, FormattedResourceLocatorsParseBack)
 {
-    for (std::uintptr_t value : {std::uintptr_t{0x00400000}, std::uintptr_t{0xFFFFFFFF}, std::uintptr_t{1}}) {
+    // Above 4 GB where pointers are that wide, as 64-bit Windows loads programs.
+    const std::uintptr_t high = WIDE_POINTERS ? static_cast<std::uintptr_t>(0x140000000ull) : 0x40000000;
+    const std::uintptr_t top = ~std::uintptr_t{0};
+    for (std::uintptr_t value : {std::uintptr_t{0x00400000}, std::uintptr_t{0xFFFFFFFF}, std::uintptr_t{1}, high, top}) {
         WideString out;
         ASSERT_TRUE(makeLocator(moduleValue(value), TEXT("n/m"), out));
         const ParsedLocator parsed = parseLocator(out.data);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "OwnResource.h"
 #include "resources/Image.h"
 #include "resources/ScratchArena.h"
 
@@ -43,7 +44,7 @@ protected:
 
     static void load(const WCHAR* name, Image& image, int width, int height)
     {
-        ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, name));
+        ASSERT_TRUE(image.loadPngResource(ownModule(), name));
         ASSERT_EQ(image.width, width);
         ASSERT_EQ(image.height, height);
     }
@@ -55,16 +56,16 @@ TEST_F(Skins, AreEightBitRgbaStreamsWithOnlyTheNamedColours)
                                TEXT("SLIDER_THUMB.PNG"),  TEXT("PLAY.PNG"),         TEXT("PAUSE.PNG")};
     for (const WCHAR* name : names) {
         SCOPED_TRACE(std::string(name, name + std::char_traits<WCHAR>::length(name)));
-        HRSRC resource = FindResourceW(PROGRAM_MODULE_HANDLE, name, RT_RCDATA);
+        HRSRC resource = FindResourceW(ownModule(), name, RT_RCDATA);
         ASSERT_NE(resource, nullptr);
-        const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(PROGRAM_MODULE_HANDLE, resource)));
-        ASSERT_GT(SizeofResource(PROGRAM_MODULE_HANDLE, resource), 33u);
+        const auto* bytes = static_cast<const BYTE*>(LockResource(LoadResource(ownModule(), resource)));
+        ASSERT_GT(SizeofResource(ownModule(), resource), 33u);
         EXPECT_EQ(bytes[24], 8);  // IHDR bit depth
         EXPECT_EQ(bytes[25], 6);  // colour type RGBA
         EXPECT_EQ(bytes[28], 0);  // not interlaced
 
         Image image;
-        ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, name));
+        ASSERT_TRUE(image.loadPngResource(ownModule(), name));
         const int named = count(image, CLEAR) + count(image, WHITE) + count(image, LIGHT) + count(image, PRESSED) +
                           count(image, SILVER) + count(image, DARK);
         EXPECT_EQ(named, image.width * image.height);
@@ -173,7 +174,7 @@ TEST_F(Skins, NamesMatchInAnyCase)
     load(TEXT("Play.Png"), mixed, 16, 16);
     EXPECT_EQ(0, std::memcmp(lower.pixels, mixed.pixels, 16 * 16 * 4));
     Image missing;
-    EXPECT_FALSE(missing.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("missing.png")));
+    EXPECT_FALSE(missing.loadPngResource(ownModule(), TEXT("missing.png")));
     EXPECT_FALSE(missing.loadPngResource(reinterpret_cast<HMODULE>(std::uintptr_t{0x10000000}), TEXT("play.png")));
 }
 

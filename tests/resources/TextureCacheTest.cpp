@@ -11,13 +11,15 @@
 #include <vector>
 
 #include "OffscreenGl.h"
+#include "OwnResource.h"
 #include "resources/Image.h"
 #include "resources/TextureCache.h"
 #include "resources/WideText.h"
 
 namespace {
 
-constexpr const WCHAR* PLAY = TEXT("res://0x00400000/play.png");
+const WideText PLAY_LOCATOR = ownResource(TEXT("play.png"));
+const WCHAR* const PLAY = PLAY_LOCATOR.c_str();
 
 class TextureCacheTest : public ::testing::Test {
 protected:
@@ -88,7 +90,7 @@ TEST_F(TextureCacheTest, OneLocatorSharesOneGlTexture)
 TEST_F(TextureCacheTest, LocatorsDifferingInCaseAreTwoEntries)
 {
     Texture* lower = textureCache.acquire(PLAY, nullptr, nullptr);
-    Texture* upper = textureCache.acquire(TEXT("res://0x00400000/PLAY.PNG"), nullptr, nullptr);
+    Texture* upper = textureCache.acquire(ownResource(TEXT("PLAY.PNG")).c_str(), nullptr, nullptr);
     ASSERT_NE(lower, nullptr);
     ASSERT_NE(upper, nullptr);
     EXPECT_NE(lower, upper);
@@ -109,7 +111,7 @@ std::vector<WideText> threeInOneBucket()
         for (std::size_t i = 0; i < name.size(); ++i) {
             if ((mask >> i & 1) != 0 && variant[i] >= TEXT('a')) variant[i] = WCHAR(variant[i] - 32);
         }
-        const WideText locator = TEXT("res://0x00400000/") + variant;
+        const WideText locator = ownResource(variant.c_str());
         std::vector<WideText>& bucket = buckets[locatorHash(locator.c_str()) % TextureCache::BUCKET_COUNT];
         if (std::find(bucket.begin(), bucket.end(), locator) == bucket.end()) bucket.push_back(locator);
         if (bucket.size() == 3) return bucket;
@@ -147,15 +149,16 @@ TEST_F(TextureCacheTest, LocatorsThatGiveNoImageLeaveTheCacheUnchanged)
 {
     Texture* kept = textureCache.acquire(PLAY, nullptr, nullptr);
     ASSERT_NE(kept, nullptr);
-    const WCHAR* refused[] = {
-        TEXT("res://0x0040000/play.png"),      // 7 digits
-        TEXT("res://0x00400000/missing.png"),  // no such resource
-        TEXT("res://0x10000000/play.png"),     // no such module
-        TEXT("RES://0x00400000/play.png"),     // a file path that does not exist
+    const WideText refused[] = {
+        TEXT("res://0x0040000/play.png"),  // 7 digits
+        ownResource(TEXT("missing.png")),  // no such resource
+        TEXT("res://0x10000000/play.png"), // no such module
+        TEXT("RES") + ownResource(TEXT("play.png")).substr(3),  // a file path that does not exist
         TEXT("file:///nonexistent/play.png"),
         TEXT("file://"),
     };
-    for (const WCHAR* locator : refused) {
+    for (const WideText& text : refused) {
+        const WCHAR* locator = text.c_str();
         std::int32_t width = -7, height = -7;
         EXPECT_EQ(textureCache.acquire(locator, &width, &height), nullptr);
         EXPECT_EQ(width, -7);
@@ -172,7 +175,7 @@ TEST_F(TextureCacheTest, ClearDestroysEveryEntryWhateverItsReferences)
     std::vector<GLuint> names;
     for (const WCHAR* name : {TEXT("play.png"), TEXT("pause.png"), TEXT("button_normal.png"), TEXT("button_press.png"),
                                  TEXT("slider_body.png"), TEXT("slider_thumb.png")}) {
-        const WideText locator = TEXT("res://0x00400000/") + WideText(name);
+        const WideText locator = ownResource(name);
         Texture* texture = textureCache.acquire(locator.c_str(), nullptr, nullptr);
         ASSERT_NE(texture, nullptr);
         textureCache.acquire(locator.c_str(), nullptr, nullptr);
@@ -190,7 +193,7 @@ TEST_F(TextureCacheTest, UploadKeepsThePixelsTopRowFirstWithLinearFilters)
 {
     std::uint32_t name = 0;
     std::int32_t width = 0, height = 0;
-    ASSERT_TRUE(createTextureFromResource(PROGRAM_MODULE_HANDLE, TEXT("slider_body.png"), &name, &width, &height));
+    ASSERT_TRUE(createTextureFromResource(ownModule(), TEXT("slider_body.png"), &name, &width, &height));
     EXPECT_EQ(width, 8);
     EXPECT_EQ(height, 4);
     GLint bound = 0, magnify = 0, minify = 0, format = 0;
@@ -207,7 +210,7 @@ TEST_F(TextureCacheTest, UploadKeepsThePixelsTopRowFirstWithLinearFilters)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     Image image;
-    ASSERT_TRUE(image.loadPngResource(PROGRAM_MODULE_HANDLE, TEXT("slider_body.png")));
+    ASSERT_TRUE(image.loadPngResource(ownModule(), TEXT("slider_body.png")));
     EXPECT_EQ(0, std::memcmp(texels.data(), image.pixels, texels.size()));
     // Row t = 0 is the top of the picture: white there, dark at the bottom.
     EXPECT_EQ(texels[4 * 3], 255);
@@ -221,7 +224,7 @@ TEST_F(TextureCacheTest, FailedUploadsMakeNoTexture)
 {
     std::uint32_t name = 99;
     std::int32_t width = -1, height = -1;
-    EXPECT_FALSE(createTextureFromResource(PROGRAM_MODULE_HANDLE, TEXT("missing.png"), &name, &width, &height));
+    EXPECT_FALSE(createTextureFromResource(ownModule(), TEXT("missing.png"), &name, &width, &height));
     EXPECT_EQ(name, 99u);
     EXPECT_EQ(width, 0);
     EXPECT_EQ(height, 0);

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "RunVexo.h"
@@ -73,6 +77,50 @@ TEST(CommandLine, PositionsPrintsNineSignificantDigits)
     EXPECT_EQ(vexo("--positions " + quoted(file)).out, "frame,joint,name,x,y,z\n1,0,r,0.100000001,0,0\n");
 }
 
+// Enough frames for several batches of rows; the root's values are random floats and the special
+// ones, each printed by the C library to compare against.
+TEST(CommandLine, PositionsAreThePrintfRowsInFrameOrder)
+{
+    constexpr int FRAMES = 20000;
+    const char* const specials[] = {"-inf", "inf", "nan", "-nan", "-0", "1e-45", "-1e-40", "3.4e38", "1e39", "0.1"};
+    std::mt19937 random(7);
+    std::string file = "HIERARCHY\nROOT r\n{\nOFFSET 0 0 0\nCHANNELS 3 Xposition Yposition Zposition\n"
+                       "End Site\n{\nOFFSET 1 2 3\n}\n}\nMOTION\nFrames: " + std::to_string(FRAMES) + "\nFrame Time: 1\n";
+    std::string expected = "frame,joint,name,x,y,z\n";
+    char text[128];
+    for (int f = 1; f <= FRAMES; ++f) {
+        float root[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            std::string token = specials[(f * 3 + axis) % 10];
+            if (f % 4 != 0) {
+                std::uint32_t bits = std::uint32_t(random());
+                float value;
+                std::memcpy(&value, &bits, 4);
+                std::snprintf(text, sizeof text, "%.9g", double(value));
+                token = text;
+            }
+            file += token + (axis < 2 ? " " : "\n");
+            root[axis] = 0.0f + float(std::atof(token.c_str()));  // the offset plus the channel
+        }
+        // The root stands where its channels put it; the site is (1, 2, 3) from there.
+        std::snprintf(text, sizeof text, "%d,0,r,%.9g,%.9g,%.9g\n%d,1,Site,%.9g,%.9g,%.9g\n", f, root[0], root[1], root[2], f,
+                      1.0f + root[0], 2.0f + root[1], 3.0f + root[2]);
+        expected += text;
+    }
+    TempFile motion(file);
+    const RunResult run = vexo("--positions " + quoted(motion));
+    EXPECT_EQ(run.status, 0);
+    ASSERT_EQ(run.out.size(), expected.size());
+    EXPECT_TRUE(run.out == expected) << "first difference at byte " << std::mismatch(run.out.begin(), run.out.end(), expected.begin()).first - run.out.begin();
+}
+
+TEST(CommandLine, PositionsThatCannotBeWrittenExitWithOne)
+{
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "needs a full device to write to";
+    TempFile file(TWO_JOINTS);
+    EXPECT_EQ(vexo("--positions " + quoted(file) + " >/dev/full").status, 1);
+}
+
 TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
 {
     TempFile file(TWO_JOINTS);
@@ -101,7 +149,9 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
         {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
-        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot or --render"},
+        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render or --thumbnail"},
+        {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
+        {"--thumbnail out.png --frame 2 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
     };
     for (const auto& c : cases) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,6 +46,35 @@ std::string spreadMotion()
     return text;
 }
 
+// A figure 19 units tall and 13 across in units of unit, arms spread: standing and turned a little
+// at frame 1, lying far away at frame 2.
+std::string figureMotion(double unit)
+{
+    const auto joint = [&](const char* name, double x, double y, const std::string& body) {
+        std::ostringstream text;
+        text << "JOINT " << name << "\n{\nOFFSET " << x * unit << " " << y * unit << " 0\nCHANNELS 3 Zrotation Xrotation Yrotation\n"
+             << body << "}\n";
+        return text.str();
+    };
+    const auto site = [&](double x, double y) {
+        std::ostringstream text;
+        text << "End Site\n{\nOFFSET " << x * unit << " " << y * unit << " 0\n}\n";
+        return text.str();
+    };
+    const std::string chest = joint("Head", 0, 5, site(0, 2)) + joint("LeftArm", 1.5, 4, site(5, 0)) +
+                              joint("RightArm", -1.5, 4, site(-5, 0));
+    // The eight joints below the root take three rotations each, all 0 here.
+    std::string still;
+    for (int i = 0; i < 8 * 3; ++i) still += " 0";
+    std::ostringstream text;
+    text << "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0 0\nCHANNELS 6 Xposition Yposition Zposition Zrotation Xrotation Yrotation\n"
+         << joint("Chest", 0, 3, chest) << joint("LeftLeg", 1, 0, joint("LeftShin", 0, -4.5, site(0, -4.5)))
+         << joint("RightLeg", -1, 0, joint("RightShin", 0, -4.5, site(0, -4.5))) << "}\nMOTION\nFrames: 2\nFrame Time: 0.04\n"
+         << 2 * unit << " " << 9 * unit << " " << -3 * unit << " 0 0 30" << still << "\n"
+         << 500 * unit << " " << unit << " 0 90 0 0" << still << "\n";
+    return text.str();
+}
+
 struct Vec {
     double x, y, z;
 };
@@ -65,7 +95,7 @@ std::array<double, 2> project(Vec point, Vec eye, Vec center, int width, int hei
     const Vec side = unit(cross(forward, {0, 1, 0}));
     const Vec up = cross(side, forward);
     const Vec d = point - eye;
-    const double focal = 1.0 / std::tan(75.0 / 2 * M_PI / 180);
+    const double focal = 1.0 / std::tan(75.0 / 2 * std::numbers::pi / 180);
     const double depth = dot(forward, d);
     const double ndcX = focal * height / width * dot(side, d) / depth;
     const double ndcY = focal * dot(up, d) / depth;
@@ -255,6 +285,50 @@ TEST_F(Pictures, ASnapshotOfAFrameMatchesThatFrameOfARender)
     EXPECT_EQ(differing, 0u);
 }
 
+// The box of the figure's pixels (spheres and bones: neither clear grey nor floor): left, top,
+// right, bottom.
+std::array<int, 4> figureBox(const Picture& picture)
+{
+    std::array<int, 4> box{picture.width(), picture.height(), -1, -1};
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            if (picture.at(x, y) == CLEAR || picture.at(x, y) == FLOOR) continue;
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+        }
+    }
+    return box;
+}
+
+TEST_F(Pictures, AThumbnailFillsItselfWithTheFirstFrameWhateverTheUnits)
+{
+    std::array<int, 4> boxes[2];
+    const double units[2] = {1.0, 9.0};  // 19 units tall, as in decimetres; 171, as in centimetres
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(units[i]);
+        TempFile motion(figureMotion(units[i]));
+        const fs::path png = directory / "thumbnail.png";
+        const RunResult run = vexo("--thumbnail " + quoted(png) + " --size 128 " + quoted(motion.fsPath()), true);
+        ASSERT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "");
+        const Picture picture(png);
+        ASSERT_TRUE(picture.ok());
+        ASSERT_EQ(picture.width(), 128);
+        ASSERT_EQ(picture.height(), 128);
+        EXPECT_TRUE(picture.opaque());
+        // The viewer's grey above the horizon, and no frame counter in the top left corner.
+        EXPECT_EQ(picture.countIn({CLEAR}, 0, 0, 24, 14), 24u * 14);
+        // Frame 1 stands: taller than wide, clear of every edge, and nearly as tall as the picture.
+        const std::array<int, 4> box = boxes[i] = figureBox(picture);
+        EXPECT_GT(box[0], 0);
+        EXPECT_GT(box[1], 0);
+        EXPECT_LT(box[2], 127);
+        EXPECT_LT(box[3], 127);
+        EXPECT_GT(box[3] - box[1], 128 * 8 / 10);
+        EXPECT_GT(box[3] - box[1], box[2] - box[0]);
+    }
+    for (int side = 0; side < 4; ++side) EXPECT_NEAR(boxes[0][side], boxes[1][side], 1) << side;
+}
+
 TEST_F(Pictures, NothingIsWrittenForARefusedFileOrAFrameThatDoesNotExist)
 {
     TempFile motion(spreadMotion());
@@ -264,6 +338,11 @@ TEST_F(Pictures, NothingIsWrittenForARefusedFileOrAFrameThatDoesNotExist)
     EXPECT_EQ(vexo("--snapshot " + quoted(png) + " --frame 6 " + quoted(motion.fsPath())).status, 2);
     EXPECT_EQ(vexo("--render " + quoted(frames) + " " + quoted(refused.fsPath())).status, 1);
     EXPECT_EQ(vexo("--render " + quoted(frames) + " --from 6 " + quoted(motion.fsPath())).status, 2);
+    // A thumbnail needs only the first frame, but a file without its last is refused all the same.
+    std::string shortMotion = spreadMotion();
+    shortMotion.replace(shortMotion.find("Frames: 5"), 9, "Frames: 6");
+    TempFile shortOfAFrame(shortMotion);
+    EXPECT_EQ(vexo("--thumbnail " + quoted(png) + " " + quoted(shortOfAFrame.fsPath())).status, 1);
     EXPECT_FALSE(fs::exists(png));
     EXPECT_FALSE(fs::exists(frames));
 

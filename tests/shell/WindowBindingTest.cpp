@@ -154,21 +154,19 @@ TEST_F(WindowBinding, TheAboutBoxIsCentredOverItsParentsClientArea)
         {
             Dialog::onInitDialog();
             GetClientRect(hwnd, &client);
-            origin = {0, 0};
-            ClientToScreen(hwnd, &origin);
+            GetWindowRect(hwnd, &outer);
             PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
         }
         RECT client{};
-        POINT origin{};
+        RECT outer{};
     } about;
     about.runModal(AboutDialog::TEMPLATE_ID, parent.hwnd);
     POINT expected{(320 - about.client.right) / 2, (240 - about.client.bottom) / 2};
     ClientToScreen(parent.hwnd, &expected);
     EXPECT_GT(about.client.right, 0);
     // The outer corner goes there; the client area sits further in by the frame, if there is one.
-    // Offscreen windows have no frame: the client area is where the outer corner was put.
-    EXPECT_EQ(about.origin.x, expected.x);
-    EXPECT_EQ(about.origin.y, expected.y);
+    EXPECT_EQ(about.outer.left, expected.x);
+    EXPECT_EQ(about.outer.top, expected.y);
     DestroyWindow(parent.hwnd);
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {}

@@ -6,7 +6,7 @@
 
 #include "Sanitized.h"
 
-#ifdef VEXO_SANITIZED
+#ifndef VEXO_MALLOC_INTERPOSABLE
 
 bool AllocationCounter::available()
 {
@@ -361,4 +361,4 @@ bool AllocationCounter::tracksEveryBlock() const
     return ownBlocks.complete();
 }
 
-#endif  // VEXO_SANITIZED
+#endif  // VEXO_MALLOC_INTERPOSABLE

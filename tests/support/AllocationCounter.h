@@ -6,8 +6,8 @@
 // AllocationCounter.cpp into the test program). An allocation is the program's own when the first
 // caller outside the C and C++ runtime libraries lies in the test program itself, where all of our
 // libraries are linked statically; allocations made by shared libraries on their own account (the
-// GL driver, for one) are counted apart. Under AddressSanitizer, whose allocator owns malloc, nothing
-// is interposed and nothing is counted: available() is then false and tests skip.
+// GL driver, for one) are counted apart. Under AddressSanitizer, whose allocator owns malloc, and off
+// glibc, nothing is interposed and nothing is counted: available() is then false and tests skip.
 class AllocationCounter {
 public:
     static bool available();

@@ -22,12 +22,12 @@ struct LoadResult {
     bool ok() const { return skeleton->root != nullptr; }
 };
 
-inline LoadResult loadBvhFile(const WCHAR* path)
+inline LoadResult loadBvhFile(const WCHAR* path, BvhReader::Keep keep = BvhReader::Keep::AllFrames)
 {
     LoadResult result;
     result.skeleton.reset(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))));
     BvhReader reader;
-    reader.read(path, *result.skeleton);
+    reader.read(path, *result.skeleton, keep);
     result.line = reader.refusedLine();
     result.reason = reader.refusalReason();
     return result;

@@ -34,6 +34,8 @@ protected:
     {
         guiStartup(&viewer);
         ASSERT_TRUE(createMainWindow(viewer, GetModuleHandleW(nullptr)));
+        ShowWindow(viewer.hwnd, SW_SHOW);  // as the program does: a main window learns its size here
+        while (glGetError() != GL_NO_ERROR) {}  // what making the viewer's font left (see OffscreenGl)
     }
 
     void TearDown() override

@@ -15,3 +15,11 @@ constexpr bool UNDER_SANITIZER = true;
 #else
 constexpr bool UNDER_SANITIZER = false;
 #endif
+
+// Whether tests can interpose malloc to count the program's own allocations: with glibc, which
+// keeps its own reachable as __libc_malloc, and not under a sanitizer. (Another C library, such as
+// the Windows runtime, offers no such door.)
+#include <cstdlib>
+#if defined(__GLIBC__) && !defined(VEXO_SANITIZED)
+#define VEXO_MALLOC_INTERPOSABLE 1
+#endif

@@ -179,6 +179,7 @@ TEST_F(ViewerGl, TheStartupFileOpensDuringCreation)
         startupFilePath = c.path;
         Viewer other;
         ASSERT_TRUE(createMainWindow(other, GetModuleHandleW(nullptr)));  // a refused file is no failure
+        ShowWindow(other.hwnd, SW_SHOW);
         EXPECT_EQ(other.motionLoaded(), c.loads);
         EXPECT_EQ(other.floorList != 0, c.loads);
         EXPECT_EQ(other.sphereList != 0, c.loads);
@@ -201,8 +202,9 @@ TEST_F(ViewerGl, FileExitDestroysTheWindowAndQuits)
 
 TEST_F(ViewerGl, TheMainLoopDispatchesUntilQuitEvenWithMessagesBehindIt)
 {
+    // Posted in order (PostQuitMessage's WM_QUIT would only come once the queue is empty).
     PostMessageW(viewer.hwnd, WM_KEYDOWN, 'L', 1);
-    PostQuitMessage(0);
+    PostMessageW(viewer.hwnd, WM_QUIT, 0, 0);
     PostMessageW(viewer.hwnd, WM_KEYDOWN, 'C', 1);
     runMainLoop(viewer, LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103)));
     EXPECT_TRUE(viewer.lighting);
@@ -224,7 +226,7 @@ TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
 
 TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 {
-    if (!AllocationCounter::available()) GTEST_SKIP() << "the sanitizer's allocator owns malloc";
+    if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(2));
     glCallList(viewer.sphereList);  // the driver compiles its shaders at the first draw
     AllocationCounter counter;
@@ -239,7 +241,7 @@ TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 
 TEST_F(ViewerGl, FramesWithTheControlBarTheTextAndADragAllocateNothingOfTheirOwn)
 {
-    if (!AllocationCounter::available()) GTEST_SKIP() << "the sanitizer's allocator owns malloc";
+    if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(30));
     viewer.lighting = true;
     viewer.setPaused(false);

@@ -9,22 +9,14 @@
 
 #include "GuiSession.h"
 #include "Motions.h"
+#include "ScreenPixels.h"
 #include "TempFile.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using Pixels = std::vector<std::uint32_t>;  // 0xRRGGBB, rows top first
 
 const std::string SAMPLE = VEXO_SAMPLES_DIR "/walk.bvh";
-constexpr std::uint32_t FLOOR = 0x404040;
-constexpr std::uint32_t ROOT_COLOUR = 0x800000;  // palette entry 0
-constexpr std::uint32_t NEXT_COLOUR = 0xFF0000;  // palette entry 1
-
-std::size_t countOf(const Pixels& pixels, std::uint32_t colour)
-{
-    return static_cast<std::size_t>(std::count(pixels.begin(), pixels.end(), colour));
-}
 
 class ViewerGui : public ::testing::Test {
 protected:

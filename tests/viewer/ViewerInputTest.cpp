@@ -4,8 +4,8 @@
 
 #include <functional>
 
+#include "FileDrop.h"
 #include "Motions.h"
-#include "platform/linux/Drop.h"
 #include "TempFile.h"
 #include "viewer/CommandIds.h"
 #include "viewer/Viewer.h"
@@ -170,14 +170,13 @@ TEST(ViewerInput, ADropShowsTheFirstFileThatLoads)
     TempFile two(walkingRoot(2));
     TempFile three(walkingRoot(3));
     Viewer viewer;
-    const HDROP drop = makeDrop({refused.fsPath().string(), "/no/such.bvh", two.fsPath().string(),
-                                 three.fsPath().string()});
+    const HDROP drop = makeFileDrop({refused.path(), TEXT("/no/such.bvh"), two.path(), three.path()});
     ASSERT_NE(drop, nullptr);
     EXPECT_EQ(viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), 0);
     ASSERT_TRUE(viewer.motionLoaded());
     EXPECT_EQ(viewer.skeleton->frameCount, 2);  // the file after it is not read
 
     const Skeleton* shown = viewer.skeleton;
-    EXPECT_EQ(viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({refused.fsPath().string()})), 0), 0);
+    EXPECT_EQ(viewer.handleMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(makeFileDrop({refused.path()})), 0), 0);
     EXPECT_EQ(viewer.skeleton, shown);
 }

@@ -183,6 +183,28 @@ TEST(ViewerPlayback, AMotionWithoutFramesShowsTheRestPoseAndNeverAdvances)
     expectSame(rootOf(viewer), {0, 0, 0});
 }
 
+TEST(ViewerPlayback, AMotionWithoutFramesUsesUpAStepAndStopsPlaying)
+{
+    TempFile none(walkingRoot(0));
+    TempFile three(walkingRoot(3));
+    for (const bool loop : {true, false}) {
+        Viewer viewer;
+        viewer.loop = loop;
+        ASSERT_TRUE(viewer.loadFile(none.path()));
+        viewer.onKeyDown('X');
+        viewer.tick(0.008);
+        EXPECT_FALSE(viewer.singleStep) << "loop " << loop;
+        ASSERT_TRUE(viewer.loadFile(three.path()));
+        viewer.tick(0.008);
+        EXPECT_EQ(viewer.frameIndex, 0) << "the step pressed before was not carried to the next motion";
+
+        ASSERT_TRUE(viewer.loadFile(none.path()));
+        viewer.setPaused(false);
+        viewer.tick(0.008);
+        EXPECT_TRUE(viewer.paused) << "nothing plays, so playback stops (loop " << loop << ")";
+    }
+}
+
 TEST(ViewerPlayback, TheEyeFollowsTheRootOnlyWithMoveCamera)
 {
     TempFile three(walkingRoot(3));

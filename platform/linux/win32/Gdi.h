@@ -55,7 +55,7 @@ BOOL wglMakeCurrent(HDC dc, HGLRC context);
 BOOL wglDeleteContext(HGLRC context);
 BOOL SwapBuffers(HDC dc);
 
-// Dots per inch of the display: the X server's (96 when unknown), always 96 offscreen.
+// Dots per inch of the screen as a program that does not declare DPI awareness sees it: always 96.
 constexpr int LOGPIXELSY = 90;
 int GetDeviceCaps(HDC dc, int index);
 // a * b / c rounded to the nearest integer (halves away from zero); -1 when c is 0 or the result

@@ -12,8 +12,8 @@
 // handle and returns its result as the exit status.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR commandLine, int showCommand);
 
-// The program's own module has the fixed handle value PROGRAM_MODULE_HANDLE, which fits in 32 bits
-// so resource locators can name it; no other module exists. A null name gives that handle.
+// The program's own module has the fixed handle value PROGRAM_MODULE_HANDLE (where a 32-bit Windows
+// program is loaded); no other module exists. A null name gives that handle.
 inline HMODULE const PROGRAM_MODULE_HANDLE = reinterpret_cast<HMODULE>(std::uintptr_t{0x00400000});
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
@@ -69,6 +69,13 @@ constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, SECURITY_ATTRIBUTES* security, DWORD creation,
                    DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, OVERLAPPED* overlapped);
+
+// The error of the calling thread's last failed call among those that record one: ReadFile records
+// ERROR_READ_FAULT. (Windows ends a read from a pipe its writer has closed with ERROR_BROKEN_PIPE;
+// here such a read succeeds with 0 bytes, as at the end of a file.)
+constexpr DWORD ERROR_READ_FAULT = 30;
+constexpr DWORD ERROR_BROKEN_PIPE = 109;
+DWORD GetLastError();
 BOOL CloseHandle(HANDLE object);
 
 union LARGE_INTEGER {

@@ -44,9 +44,10 @@ constexpr DWORD OFN_EXPLORER = 0x00080000;
 constexpr DWORD OFN_ENABLESIZING = 0x00800000;
 
 // A modal file chooser (the desktop's through FLTK, or FLTK's own) with the filter pairs of
-// lpstrFilter, starting in lpstrInitialDir. Nonzero when a file was chosen (its path is in
-// lpstrFile); 0 when cancelled, when the path does not fit, or (OFN_FILEMUSTEXIST) when no such
-// file exists.
+// lpstrFilter, starting in lpstrInitialDir; given the same lpstrInitialDir as at the first call,
+// it reopens in the folder of the file last chosen, as Windows does. Nonzero when a file was
+// chosen (its path is in lpstrFile); 0 when cancelled, when the path does not fit, or
+// (OFN_FILEMUSTEXIST) when no such file exists.
 BOOL GetOpenFileNameW(OPENFILENAMEW* dialog);
 
 // The extension of the last path component, from its last "." (included); the terminator when

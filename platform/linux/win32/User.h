@@ -187,6 +187,8 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
 LONG_PTR GetWindowLongPtrW(HWND window, int index);
 
 BOOL GetClientRect(HWND window, RECT* rect);
+// The outer rectangle in screen coordinates (see SetWindowPos for what it includes).
+BOOL GetWindowRect(HWND window, RECT* rect);
 BOOL ClientToScreen(HWND window, POINT* point);
 HWND GetParent(HWND window);
 

@@ -78,27 +78,31 @@ bool isHex(WCHAR c)
     return (c >= TEXT('0') && c <= TEXT('9')) || (c >= TEXT('a') && c <= TEXT('f')) || (c >= TEXT('A') && c <= TEXT('F'));
 }
 
-// The grammar read again from its description: "res://0x" + 8 hex digits + "/" + name, or
+// The number of hexadecimal digits from position at on.
+std::size_t hexRun(const WideText& text, std::size_t at)
+{
+    std::size_t end = at;
+    while (end < text.size() && isHex(text[end])) ++end;
+    return end - at;
+}
+
+// The grammar read again from its description: "res://0x" + 8 or 16 hex digits + "/" + name, or
 // "file://" + path, or a bare path.
 void checkParse(const WideText& text, LPCWSTR locator)
 {
     const ParsedLocator parsed = parseLocator(locator);
     if (text.rfind(TEXT("res://"), 0) == 0) {
-        const bool valid = text.size() >= 17 && text.compare(6, 2, TEXT("0x")) == 0 && text[16] == TEXT('/') &&
-                           [&] {
-                               for (int i = 8; i < 16; ++i) {
-                                   if (!isHex(text[i])) return false;
-                               }
-                               return true;
-                           }();
+        const std::size_t digits = text.compare(6, 2, TEXT("0x")) == 0 ? hexRun(text, 8) : 0;
+        const std::size_t slash = 8 + digits;
+        const bool valid = (digits == 8 || digits == 16) && slash < text.size() && text[slash] == TEXT('/');
         if (!valid) {
             FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Invalid);
             return;
         }
         FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Resource);
-        const std::uint32_t value = static_cast<std::uint32_t>(std::stoul(std::string(text.begin() + 8, text.begin() + 16), nullptr, 16));
+        const std::uint64_t value = std::stoull(std::string(text.begin() + 8, text.begin() + slash), nullptr, 16);
         FUZZ_CHECK(reinterpret_cast<std::uintptr_t>(parsed.module) == value);
-        FUZZ_CHECK(parsed.name == locator + 17);  // the tail of the locator itself
+        FUZZ_CHECK(parsed.name == locator + slash + 1);  // the tail of the locator itself
         return;
     }
     FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File);
@@ -116,7 +120,7 @@ void checkRoundTrip(std::uint32_t moduleValue, const WideString& name, const Wid
         FUZZ_CHECK(contentOf(locator) == TEXT("file://") + model);
         FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::File && WideText(parsed.path) == model);
     } else {
-        FUZZ_CHECK(contentOf(locator).size() == 17 + model.size());
+        FUZZ_CHECK(contentOf(locator).size() == 9 + 2 * sizeof(void*) + model.size());  // as many digits as a pointer
         FUZZ_CHECK(parsed.kind == ParsedLocator::Kind::Resource);
         FUZZ_CHECK(parsed.module == module && WideText(parsed.name) == model);
     }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+// Work cut into numbered batches whose results must come out in order: the batches are made on
+// worker threads, as many as the machine has cores, and consumed on the calling thread in batch
+// order. A batch is made into one of slots() slots, two per worker, so at most that many results
+// exist at a time whatever the count.
+//
+//     OrderedBatches batches(count);
+//     std::vector<std::string> texts(batches.slots());
+//     batches.run([&](std::int64_t batch, int slot) { texts[slot] = make(batch); },
+//                 [&](int slot) { return write(texts[slot]); });
+class OrderedBatches {
+public:
+    explicit OrderedBatches(std::int64_t count);
+
+    int slots() const { return 2 * workers; }
+
+    // make(batch, slot) runs on a worker thread for every batch, and must not throw;
+    // consume(slot) runs on the calling thread, batch after batch, and returns false to stop the
+    // run (batches not yet made are then not made). Without threads, everything runs on the
+    // calling thread.
+    void run(const std::function<void(std::int64_t batch, int slot)>& make, const std::function<bool(int slot)>& consume);
+
+private:
+    std::int64_t count;
+    int workers;
+};

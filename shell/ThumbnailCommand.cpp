@@ -1,0 +1,28 @@
+#include <cstdio>
+
+#include "shell/Commands.h"
+#include "shell/LoadedMotion.h"
+#include "shell/OffscreenViewer.h"
+
+namespace {
+
+// Kept free on each side, as a fraction of half the picture: the figure never touches an edge.
+constexpr float MARGIN = 0.08f;
+
+}  // namespace
+
+int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size)
+{
+    LoadedMotion motion(file, BvhReader::Keep::FirstFrame);
+    if (!motion.ok()) {
+        std::fprintf(stderr, "%s\n", motion.refusal().c_str());
+        return 1;
+    }
+    OffscreenViewer offscreen;
+    if (!offscreen.openScene(motion.release(), size)) {
+        std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
+        return 1;
+    }
+    Image picture;
+    return writePicture(offscreen.drawWholeSkeleton(picture, MARGIN), picture, output);
+}
