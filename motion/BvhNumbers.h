@@ -48,7 +48,8 @@ inline const char* parseDecimal(const char* text, float& value)
     const auto digits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(window, _mm_set1_epi8(9)), window)));
     const auto points = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(window, _mm_set1_epi8('.' - '0'))));
     const unsigned negative = text[0] == '-';
-    const unsigned others = ~(digits | negative);        // bit i: text[i] is neither the sign nor a digit
+    // Bit i: text[i] is neither the sign nor a digit; bit 16, past the window, stops every count.
+    const unsigned others = ~(digits | negative) | 1u << 16;
     const auto units = unsigned(std::countr_zero(others));  // just past the integer digits
     const unsigned point = (points >> units) & 1;
     const auto end = unsigned(std::countr_zero(others & ~(point << units)));  // just past the number
