@@ -10,36 +10,23 @@
 #include <vector>
 
 #include "GuardedPage.h"
+#include "RandomTokens.h"
 #include "motion/FrameLines.h"
 
 namespace {
 
-// Tokens of every shape, blanks of both kinds and lengths, now and then a NUL or a CR inside, lines
-// long enough to cross several of the blocks the reader looks at.
+// Tokens of every shape, blanks of both kinds and lengths, now and then a NUL inside, lines long
+// enough to cross several of the blocks the reader looks at.
 std::string randomLine(std::mt19937& rng)
 {
     const auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    const auto digits = [&](int n) {
-        std::string d;
-        for (int i = 0; i < n; ++i) d += static_cast<char>('0' + pick(10));
-        return d;
-    };
-    static const char* const odd[] = {"1e5", "-2.5E-3", "0x1p3", "+7", "inf", "-nan", ".", "-", "-.", "1.2.3", "7-3",
-                                      "12abc", "1,5", "\r", "\r4.5", "\v6", "\xC2\xA0", "9007199254740993"};
-    std::string line = pick(4) == 0 ? std::string(size_t(1 + pick(3)), " \t"[pick(2)]) : "";
+    std::string line;
     for (int tokens = pick(40); tokens > 0; --tokens) {
-        switch (pick(8)) {
-        case 0: line += odd[pick(sizeof odd / sizeof *odd)]; break;
-        case 1: line += digits(1 + pick(20)) + "." + digits(pick(20)); break;
-        case 2: line += digits(1 + pick(4)); break;
-        default:
-            if (pick(2)) line += '-';
-            line += digits(pick(4)) + "." + digits(pick(8));
-            break;
-        }
-        for (int blanks = 1 + pick(2) * pick(4); blanks > 0; --blanks) line += " \t"[pick(3) == 0];
+        const int blanks = pick(4) == 0 ? 1 + pick(3) : line.empty() ? pick(2) : 1;  // none at times before the first
+        for (int b = 0; b < blanks; ++b) line += " \t"[pick(3) == 0];
+        line += randomToken(rng);
     }
-    if (pick(3) == 0 && !line.empty()) line.pop_back();  // a line that ends in a token
+    if (pick(3) == 0) line += " \t"[pick(2)];  // a line that ends in a blank
     if (pick(10) == 0 && !line.empty()) line[size_t(pick(int(line.size())))] = '\0';
     return line;
 }
