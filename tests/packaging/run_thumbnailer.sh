@@ -26,6 +26,12 @@ for word in $exec_line; do
   words+=("${word//%%/%}")
 done
 
+# A sanitized build's options reach the program as they reach every test program.
+sanitizer_options=()
+for name in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do
+  [ -n "${!name:-}" ] && sanitizer_options+=("$name=${!name}")
+done
+
 status=0
 if command -v bwrap >/dev/null && bwrap --ro-bind / / --unshare-all true 2>/dev/null; then
   binds=(--ro-bind /usr /usr --ro-bind /etc/ld.so.cache /etc/ld.so.cache)
@@ -34,7 +40,7 @@ if command -v bwrap >/dev/null && bwrap --ro-bind / / --unshare-all true 2>/dev/
   done
   path=/usr/bin
   [[ $bindir == /usr/* ]] || { binds+=(--ro-bind "$bindir" /opt/thumbnailer); path=/opt/thumbnailer:$path; }
-  env -i PATH="$path" DISPLAY=:99 bwrap "${binds[@]}" --proc /proc --dev /dev --chdir / \
+  env -i PATH="$path" DISPLAY=:99 "${sanitizer_options[@]}" bwrap "${binds[@]}" --proc /proc --dev /dev --chdir / \
     --setenv GIO_USE_VFS local --unshare-all --die-with-parent \
     --bind "$scratch" /tmp --ro-bind "$input" "$sandboxed_input" "${words[@]}" || status=$?
 else
@@ -42,7 +48,7 @@ else
   mkdir "$scratch/tmp"
   ln -s "$input" "$scratch/tmp/${sandboxed_input#/tmp/}"
   words=("${words[@]//\/tmp\//$scratch/tmp/}")
-  (cd / && env -i PATH="$bindir:/usr/bin" HOME=/proc/no-home "${words[@]}") || status=$?
+  (cd / && env -i PATH="$bindir:/usr/bin" HOME=/proc/no-home "${sanitizer_options[@]}" "${words[@]}") || status=$?
   mv "$scratch/tmp/${sandboxed_output#/tmp/}" "$scratch/" 2>/dev/null || true
 fi
 [ -e "$scratch/${sandboxed_output#/tmp/}" ] && mv "$scratch/${sandboxed_output#/tmp/}" "$output"
