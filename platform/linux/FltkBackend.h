@@ -39,3 +39,8 @@ Fl_RGB_Image* fltkImageOf(HICON icon);
 // the FLTK event in progress (FL_KEYBOARD or FL_KEYUP) posted to a window.
 WPARAM virtualKeyOf(int fltkKey);
 void postKeyMessage(HWND window, int fltkEvent);
+
+// Files dragged over any part of a window that accepts them, the menu bar included, as on Windows:
+// FLTK's drag-and-drop event in progress taken, and the drop, once its data arrives (FL_PASTE),
+// posted as WM_DROPFILES. False for a window that takes no files.
+bool takeFileDrop(HWND window, int fltkEvent);

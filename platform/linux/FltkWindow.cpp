@@ -21,6 +21,16 @@
 #include "platform/linux/Utf.h"
 #include "platform/linux/Window.h"
 
+bool takeFileDrop(HWND window, int fltkEvent)
+{
+    if ((window->exStyle & WS_EX_ACCEPTFILES) == 0) return false;
+    if (fltkEvent == FL_PASTE) {
+        const HDROP drop = makeDrop(filePathsOfUriList(std::string_view(Fl::event_text(), Fl::event_length())));
+        if (drop != nullptr) PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    }
+    return true;
+}
+
 namespace {
 
 // The client area: where OpenGL draws and input arrives. FLTK draws nothing here.
@@ -51,7 +61,6 @@ public:
 private:
     // held: buttons to report as down besides those FLTK reports.
     void postMouse(UINT message, WPARAM held = 0);
-    void postDrop();
 
     HWND window;
     LPARAM lastMove = -1;
@@ -84,16 +93,9 @@ void ClientArea::postMouse(UINT message, WPARAM held)
     PostMessageW(window, message, keys, position);
 }
 
-void ClientArea::postDrop()
-{
-    const HDROP drop = makeDrop(filePathsOfUriList(std::string_view(Fl::event_text(), Fl::event_length())));
-    if (drop != nullptr) PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-}
-
 int ClientArea::handle(int event)
 {
     if (window == nullptr) return Fl_Window::handle(event);
-    const bool acceptsFiles = (window->exStyle & WS_EX_ACCEPTFILES) != 0;
     switch (event) {
     case FL_FOCUS:
     case FL_UNFOCUS:
@@ -130,11 +132,8 @@ int ClientArea::handle(int event)
     case FL_DND_ENTER:
     case FL_DND_DRAG:
     case FL_DND_LEAVE:
-    case FL_DND_RELEASE: return acceptsFiles ? 1 : 0;
-    case FL_PASTE:
-        if (!acceptsFiles) return 0;
-        postDrop();
-        return 1;
+    case FL_DND_RELEASE:
+    case FL_PASTE: return takeFileDrop(window, event) ? 1 : 0;
     default: return Fl_Window::handle(event);
     }
 }

@@ -219,6 +219,17 @@ TEST_F(PlatformGui, DroppedFilesArriveInOrderWithTheirNames)
     EXPECT_EQ(probe->waitForLine("DROP"), "DROP " + second);
 }
 
+TEST_F(PlatformGui, FilesDroppedOnTheMenuBarArriveToo)
+{
+    // So low a window that the drop, aimed two thirds of the way down, lands on the menu bar.
+    gui.xdotool({"windowsize", window, "300", std::to_string(MENU_BAR_HEIGHT + 6)});
+    ASSERT_EQ(probe->waitForLine("SIZE"), "SIZE 300 6");
+    const std::string file = (directory / "walk.bvh").string();
+    std::ofstream(file) << "x";
+    ASSERT_TRUE(gui.drop(window, {file}));
+    EXPECT_EQ(probe->waitForLine("DROP"), "DROP " + file);
+}
+
 TEST_F(PlatformGui, AboutBoxFromTemplate102EndsWithEnterOrEscape)
 {
     const std::pair<const char*, const char*> cases[] = {{"Return", "ABOUT 1"}, {"Escape", "ABOUT 2"}};
