@@ -42,5 +42,5 @@ void postKeyMessage(HWND window, int fltkEvent);
 
 // Files dragged over any part of a window that accepts them, the menu bar included, as on Windows:
 // FLTK's drag-and-drop event in progress taken, and the drop, once its data arrives (FL_PASTE),
-// posted as WM_DROPFILES. False for a window that takes no files.
+// posted as WM_DROPFILES. False for any other event and for a window that takes no files.
 bool takeFileDrop(HWND window, int fltkEvent);

@@ -53,9 +53,7 @@ MenuBar::MenuBar(HWND window, int width) : Fl_Menu_Bar(0, 0, width, HEIGHT), win
 int MenuBar::handle(int event)
 {
     if (window == nullptr) return 0;
-    if (event == FL_DND_ENTER || event == FL_DND_DRAG || event == FL_DND_LEAVE || event == FL_DND_RELEASE ||
-        event == FL_PASTE)
-        return takeFileDrop(window, event) ? 1 : 0;
+    if (takeFileDrop(window, event)) return 1;
     if (opensPopup(event)) preparePopups();
     return Fl_Menu_Bar::handle(event);
 }

@@ -23,6 +23,14 @@
 
 bool takeFileDrop(HWND window, int fltkEvent)
 {
+    switch (fltkEvent) {
+    case FL_DND_ENTER:
+    case FL_DND_DRAG:
+    case FL_DND_LEAVE:
+    case FL_DND_RELEASE:
+    case FL_PASTE: break;
+    default: return false;
+    }
     if ((window->exStyle & WS_EX_ACCEPTFILES) == 0) return false;
     if (fltkEvent == FL_PASTE) {
         const HDROP drop = makeDrop(filePathsOfUriList(std::string_view(Fl::event_text(), Fl::event_length())));
@@ -129,12 +137,7 @@ int ClientArea::handle(int event)
     }
     case FL_MOVE:
     case FL_DRAG: postMouse(WM_MOUSEMOVE); return 1;
-    case FL_DND_ENTER:
-    case FL_DND_DRAG:
-    case FL_DND_LEAVE:
-    case FL_DND_RELEASE:
-    case FL_PASTE: return takeFileDrop(window, event) ? 1 : 0;
-    default: return Fl_Window::handle(event);
+    default: return takeFileDrop(window, event) ? 1 : Fl_Window::handle(event);
     }
 }
 
