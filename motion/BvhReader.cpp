@@ -8,6 +8,7 @@
 #include "motion/BvhTokens.h"
 #include "motion/FileView.h"
 #include "motion/FrameLines.h"
+#include "platform/Workers.h"
 
 namespace {
 

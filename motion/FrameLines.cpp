@@ -4,12 +4,11 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
-#include <vector>
 
 #include <emmintrin.h>
 
 #include "motion/BvhNumbers.h"
+#include "platform/Workers.h"
 
 namespace {
 
@@ -50,23 +49,6 @@ bool convertToken(const char* begin, const char* end, float& value)
     return true;
 }
 
-// Runs work(0) .. work(count - 1), each on a thread of its own but work(0) on the calling thread,
-// and returns when all are done. Work that no thread could be started for runs on the calling thread.
-template <typename Work>
-void runOnThreads(int count, const Work& work)
-{
-    std::vector<std::thread> threads;
-    int started = 1;
-    try {
-        threads.reserve(static_cast<size_t>(count));
-        for (; started < count; ++started) threads.emplace_back(work, started);
-    } catch (...) {  // the system refused a thread, or memory ran out
-    }
-    work(0);
-    for (int i = started; i < count; ++i) work(i);
-    for (std::thread& thread : threads) thread.join();
-}
-
 }  // namespace
 
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
@@ -103,15 +85,6 @@ bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
         }
     }
     return true;
-}
-
-int usableProcessors()
-{
-    DWORD_PTR process = 0, system = 0;
-    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system) && process != 0) {
-        return std::popcount(static_cast<std::uint64_t>(process));
-    }
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 }
 
 int FrameLines::threadsFor(size_t bytes, int available)
@@ -179,7 +152,7 @@ template <typename Work>
 void FrameLines::runOnShares(const Work& work)
 {
     std::atomic<int> next{0};
-    runOnThreads(threads, [&](int) {
+    runWorkers(threads, [&](int) {
         for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
     });
 }

@@ -15,9 +15,6 @@
 // any).
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels);
 
-// The processors this process may run on (at least 1).
-int usableProcessors();
-
 // A motion's frame lines held whole in memory, converted on several threads. Where a line starts is
 // known only after a pass over all the text before it, so the text is cut at line starts into shares
 // that the threads take in order, each as it finishes the last: a thread counts the lines of its

@@ -2,7 +2,7 @@
 
 #include "platform/win32.h"
 #include "shell/Application.h"
-#include "shell/CommandLine.h"
+#include "commands/CommandLine.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {

@@ -1,7 +1,7 @@
 #include <cstdio>
 
-#include "shell/Commands.h"
-#include "shell/OffscreenViewer.h"
+#include "commands/Commands.h"
+#include "commands/OffscreenViewer.h"
 
 int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::Size size)
 {

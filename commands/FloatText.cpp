@@ -1,4 +1,4 @@
-#include "shell/FloatText.h"
+#include "commands/FloatText.h"
 
 #include <algorithm>
 #include <bit>

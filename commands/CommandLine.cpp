@@ -1,11 +1,11 @@
-#include "shell/CommandLine.h"
+#include "commands/CommandLine.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "motion/BvhNumbers.h"
 #include "resources/WideText.h"
-#include "shell/Commands.h"
+#include "commands/Commands.h"
 
 namespace {
 

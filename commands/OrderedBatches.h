@@ -4,7 +4,7 @@
 #include <functional>
 
 // Work cut into numbered batches whose results must come out in order: the batches are made on
-// worker threads, as many as the machine has cores, and consumed on the calling thread in batch
+// worker threads, one per processor the process may use, and consumed on the calling thread in batch
 // order. A batch is made into one of slots() slots, two per worker, so at most that many results
 // exist at a time whatever the count.
 //
@@ -18,10 +18,10 @@ public:
 
     int slots() const { return 2 * workers; }
 
-    // make(batch, slot) runs on a worker thread for every batch, and must not throw;
-    // consume(slot) runs on the calling thread, batch after batch, and returns false to stop the
-    // run (batches not yet made are then not made). Without threads, everything runs on the
-    // calling thread.
+    // make(batch, slot) runs once for every batch, on a worker thread or on the calling thread, and
+    // must not throw; consume(slot) runs on the calling thread, batch after batch, and returns false
+    // to stop the run (batches not yet made are then not made). When no worker can be started,
+    // everything runs on the calling thread.
     void run(const std::function<void(std::int64_t batch, int slot)>& make, const std::function<bool(int slot)>& consume);
 
 private:

@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "shell/CommandLine.h"
-#include "shell/Commands.h"
-#include "shell/LoadedMotion.h"
+#include "commands/CommandLine.h"
+#include "commands/Commands.h"
+#include "commands/LoadedMotion.h"
 
 namespace {
 

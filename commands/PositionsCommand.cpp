@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "motion/Pose.h"
-#include "shell/Commands.h"
-#include "shell/FloatText.h"
-#include "shell/LoadedMotion.h"
-#include "shell/OrderedBatches.h"
+#include "commands/Commands.h"
+#include "commands/FloatText.h"
+#include "commands/LoadedMotion.h"
+#include "commands/OrderedBatches.h"
 
 namespace {
 

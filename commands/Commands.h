@@ -6,7 +6,7 @@
 
 #include "platform/win32.h"
 #include "resources/Image.h"
-#include "shell/CommandLine.h"
+#include "commands/CommandLine.h"
 
 // The usage error for a frame the motion does not have: its line on stderr, and 2.
 int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);

@@ -1,10 +1,10 @@
-#include "shell/OffscreenViewer.h"
+#include "commands/OffscreenViewer.h"
 
 #include <algorithm>
 #include <new>
 
 #include "shell/Application.h"
-#include "shell/LoadedMotion.h"
+#include "commands/LoadedMotion.h"
 #include "shell/StartupFile.h"
 #include "viewer/Viewer.h"
 #include "widgets/Gui.h"

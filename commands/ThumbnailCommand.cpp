@@ -1,8 +1,8 @@
 #include <cstdio>
 
-#include "shell/Commands.h"
-#include "shell/LoadedMotion.h"
-#include "shell/OffscreenViewer.h"
+#include "commands/Commands.h"
+#include "commands/LoadedMotion.h"
+#include "commands/OffscreenViewer.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "shell/LoadedMotion.h"
+#include "commands/LoadedMotion.h"
 
 #include <cstdlib>
 #include <utility>
 
-#include "shell/CommandLine.h"
+#include "commands/CommandLine.h"
 
 LoadedMotion::LoadedMotion(LPCWSTR path, BvhReader::Keep keep)
     : loaded(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))))

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "resources/WideText.h"
-#include "shell/Commands.h"
-#include "shell/OffscreenViewer.h"
+#include "commands/Commands.h"
+#include "commands/OffscreenViewer.h"
 
 namespace {
 

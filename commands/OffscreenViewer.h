@@ -6,7 +6,7 @@
 #include "platform/win32.h"
 #include "motion/Skeleton.h"
 #include "resources/Image.h"
-#include "shell/CommandLine.h"
+#include "commands/CommandLine.h"
 
 class Viewer;
 

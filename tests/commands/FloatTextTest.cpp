@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "shell/FloatText.h"
+#include "commands/FloatText.h"
 
 namespace {
 

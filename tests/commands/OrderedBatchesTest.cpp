@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/OrderedBatches.h"
+#include "commands/OrderedBatches.h"
 
 TEST(OrderedBatches, ComeOutInOrderEachMadeOnce)
 {
