@@ -11,20 +11,26 @@
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: vexo [--realtime] [FILE]             open the viewer, optionally on a BVH file; --realtime\n"
+    "Usage: vexo [--realtime] [--fit] [--up y|z] [FILE]\n"
+    "                                            open the viewer, optionally on a BVH file; --realtime\n"
     "                                            plays at the file's frame time\n"
     "       vexo --check FILE|FOLDER...          check BVH files (folders: every *.bvh below them);\n"
     "                                            say why one is refused\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
-    "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
+    "       vexo --snapshot OUT.png [--frame N] [--size WxH] [--fit] [--up y|z] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
-    "       vexo --render DIR [--from N] [--to M] [--size WxH] FILE\n"
+    "       vexo --render DIR [--from N] [--to M] [--size WxH] [--fit] [--up y|z] FILE\n"
     "                                            frames N..M as DIR/frame_000001.png ...\n"
-    "       vexo --thumbnail OUT.png [--size N] FILE\n"
+    "       vexo --thumbnail OUT.png [--size N] [--up y|z] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
+    "       vexo --sheet OUT.png [--size N] [--columns K] [--up y|z] FILE|FOLDER...\n"
+    "                                            a contact sheet: every file's thumbnail (N pixels\n"
+    "                                            square) with its name, K to a row\n"
     "       vexo --help | --version\n"
-    "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n";
+    "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n"
+    "--fit places the camera as far from the root as shows the whole skeleton, whatever the units;\n"
+    "--up z shows a file whose +z points up (y is the default).\n";
 
 using Mode = CommandLine::Mode;
 
@@ -45,6 +51,7 @@ constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
     {TEXT("--render"), Mode::Render, Files::One, "--render needs the directory to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
+    {TEXT("--sheet"), Mode::Sheet, Files::AtLeastOne, "--sheet needs the PNG file to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
 };
@@ -58,8 +65,11 @@ const Qualifier QUALIFIERS[] = {
     {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
     {TEXT("--from"), {Mode::Render}},
     {TEXT("--to"), {Mode::Render}},
-    {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
+    {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
     {TEXT("--realtime"), {Mode::Viewer}},
+    {TEXT("--fit"), {Mode::Viewer, Mode::Snapshot, Mode::Render}},
+    {TEXT("--up"), {Mode::Viewer, Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
+    {TEXT("--columns"), {Mode::Sheet}},
 };
 
 const ModeOption* modeOption(WideTextView argument)
@@ -107,21 +117,45 @@ void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LP
     target = frame;
 }
 
-// A thumbnail is square: --size gives its side.
-bool parseThumbnailSize(CommandLine& line, LPCWSTR value)
+void parseUpAxis(CommandLine& line, LPCWSTR value)
+{
+    const std::string axis = value != nullptr ? toUtf8(value) : std::string();
+    if (axis == "y" || axis == "Y") line.up = UpAxis::Y;
+    else if (axis == "z" || axis == "Z") line.up = UpAxis::Z;
+    else line.error = "--up needs the axis that points up: y or z";
+}
+
+void parseColumns(CommandLine& line, LPCWSTR value)
+{
+    std::int32_t columns = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), columns) || columns < 1) {
+        line.error = "--columns needs a number of columns of 1 or more";
+        return;
+    }
+    line.columns = columns;
+}
+
+// A thumbnail, and each tile of a sheet, is square: --size gives its side.
+bool parseSquareSize(CommandLine& line, LPCWSTR value)
 {
     std::int32_t side = 0;
     if (value == nullptr || !parseNumber(toUtf8(value), side) || side < 1 || side > CommandLine::MAX_SIDE) {
-        line.error = "--size needs the thumbnail's side in pixels, from 1 to " + std::to_string(CommandLine::MAX_SIDE);
+        const char* what = line.mode == Mode::Sheet ? "each tile's side" : "the thumbnail's side";
+        line.error = "--size needs " + std::string(what) + " in pixels, from 1 to " + std::to_string(CommandLine::MAX_SIDE);
         return false;
     }
     line.size = {side, side};
     return true;
 }
 
+bool isSquare(Mode mode)
+{
+    return mode == Mode::Thumbnail || mode == Mode::Sheet;
+}
+
 bool parseSize(CommandLine& line, LPCWSTR value)
 {
-    if (line.mode == Mode::Thumbnail) return parseThumbnailSize(line, value);
+    if (isSquare(line.mode)) return parseSquareSize(line, value);
     const std::string text = value != nullptr ? toUtf8(value) : std::string();
     const size_t cross = text.find('x');
     CommandLine::Size size{0, 0};
@@ -150,7 +184,7 @@ bool checkShape(CommandLine& line, const Given& given)
             return false;
         }
     }
-    if (line.mode == Mode::Thumbnail) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
+    if (isSquare(line.mode)) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
     if (given.size != nullptr && !parseSize(line, given.size)) return false;
     const Files files = line.mode == Mode::Viewer ? Files::None : modeOption(line.mode).files;
     const std::string name = modeName(line.mode);
@@ -185,8 +219,14 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
         line.realtime = true;
         return;
     }
+    if (name == TEXT("--fit")) {
+        line.fit = true;
+        return;
+    }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
-    if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
+    if (name == TEXT("--up")) parseUpAxis(line, value);
+    else if (name == TEXT("--columns")) parseColumns(line, value);
+    else if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
     else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
     else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
     else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
@@ -255,6 +295,7 @@ int runCommand(const CommandLine& line)
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);
     case Mode::Thumbnail: return runThumbnail(line);
+    case Mode::Sheet: return runSheet(line);
     case Mode::Viewer: break;
     }
     return 2;

@@ -17,6 +17,20 @@ BOOL VexoDisplayAvailable();
 // Linux EGL on Mesa, on Windows framebuffer objects).
 BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);
 
+// An OpenGL context that draws into an offscreen buffer of its own, width x height pixels of 8-bit
+// RGBA with the depth buffer the viewer's offscreen windows get, and belongs to no window: for
+// pictures drawn on several threads at once, a context each. It is made current on no thread; any
+// thread may make it current (one thread at a time, one such context per thread), draw, read the
+// buffer back with glReadPixels, and release it. Needs VexoUseOffscreenWindows to have succeeded.
+// NULL when it cannot be made.
+struct VexoOffscreenGl;
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height);
+// Makes the context current on the calling thread; NULL releases the calling thread's. FALSE on
+// failure.
+BOOL VexoMakeOffscreenGlCurrent(VexoOffscreenGl* gl);
+// Deletes a context that is current on no thread.
+void VexoDeleteOffscreenGl(VexoOffscreenGl* gl);
+
 // Makes stdout and stderr ready for a command-line run, before anything is written to them: bytes
 // go out unchanged ("\n" stays "\n", as on every platform), and a program started from a console
 // that did not redirect them writes to that console (a Windows GUI program has none of its own).

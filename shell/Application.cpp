@@ -70,7 +70,7 @@ void runMainLoop(Viewer& viewer, HACCEL accelerators)
     }
 }
 
-int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
+int runViewer(HINSTANCE instance, LPCWSTR startupFile, const ViewerOptions& options)
 {
     if (!VexoDisplayAvailable()) return fail("no display available to show the viewer (is DISPLAY set?)");
     startupFilePath = startupFile;
@@ -86,7 +86,9 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
     // The widgets and images start with the viewer as their capture host, before its window exists;
     // they shut down after the window class is gone.
     guiStartup(viewer);
-    viewer->pacing.realtime = realtime;
+    viewer->pacing.realtime = options.realtime;
+    viewer->fit = options.fit;
+    viewer->scene.up = options.up;
     int status = 0;
     if (!createMainWindow(*viewer, instance)) {
         status = fail("cannot create the main window (no OpenGL?)");

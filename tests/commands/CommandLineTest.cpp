@@ -174,10 +174,17 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
         {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
-        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render or --thumbnail"},
+        {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render, --thumbnail or --sheet"},
         {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
         {"--thumbnail out.png --frame 2 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
+        {"--thumbnail out.png --fit " + quoted(file), 2, "vexo: --fit belongs to the viewer, --snapshot or --render"},
+        {"--snapshot out.png --up x " + quoted(file), 2, "vexo: --up needs the axis that points up: y or z"},
+        {"--up", 2, "vexo: --up needs the axis that points up: y or z"},
+        {"--sheet out.png", 2, "vexo: --sheet needs at least one file"},
+        {"--sheet out.png --columns 0 " + quoted(file), 2, "vexo: --columns needs a number of columns of 1 or more"},
+        {"--sheet out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs each tile's side in pixels, from 1 to 8192"},
+        {"--snapshot out.png --columns 2 " + quoted(file), 2, "vexo: --columns belongs to --sheet"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);

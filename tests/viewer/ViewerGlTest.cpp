@@ -112,13 +112,13 @@ TEST_F(ViewerGl, BeforeAnyLoadTheFrameIsUniformGrey)
 TEST_F(ViewerGl, TheFloorGridFollowsShowFloor)
 {
     load(walkingRoot(2));  // root at height 10: the floor lies below the camera
-    const std::uint32_t list = viewer.floorList;
+    const std::uint32_t list = viewer.scene.floorList;
     EXPECT_GT(countOf(frame(), FLOOR), 1000u);
     viewer.onCommand(10006);  // View, Floor
     EXPECT_EQ(countOf(frame(), FLOOR), 0u);
     viewer.onCommand(10006);
     EXPECT_GT(countOf(frame(), FLOOR), 1000u);
-    EXPECT_EQ(viewer.floorList, list);  // shown again without rebuilding
+    EXPECT_EQ(viewer.scene.floorList, list);  // shown again without rebuilding
 }
 
 TEST_F(ViewerGl, ALitFrameDependsOnlyOnTheViewersState)
@@ -181,8 +181,8 @@ TEST_F(ViewerGl, TheStartupFileOpensDuringCreation)
         ASSERT_TRUE(createMainWindow(other, GetModuleHandleW(nullptr)));  // a refused file is no failure
         ShowWindow(other.hwnd, SW_SHOW);
         EXPECT_EQ(other.motionLoaded(), c.loads);
-        EXPECT_EQ(other.floorList != 0, c.loads);
-        EXPECT_EQ(other.sphereList != 0, c.loads);
+        EXPECT_EQ(other.scene.floorList != 0, c.loads);
+        EXPECT_EQ(other.scene.sphereList != 0, c.loads);
         EXPECT_EQ(countOf(renderedBy(other), FLOOR) > 1000u, c.loads);
         DestroyWindow(other.hwnd);
     }
@@ -228,13 +228,13 @@ TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 {
     if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(2));
-    glCallList(viewer.sphereList);  // the driver compiles its shaders at the first draw
+    glCallList(viewer.scene.sphereList);  // the driver compiles its shaders at the first draw
     AllocationCounter counter;
     int* volatile own = new int(1);
     delete own;
     EXPECT_EQ(counter.ours(), 1u);
     EXPECT_EQ(counter.libraries(), 0u);
-    glCallList(viewer.sphereList);  // llvmpipe allocates as it draws
+    glCallList(viewer.scene.sphereList);  // llvmpipe allocates as it draws
     EXPECT_EQ(counter.ours(), 1u);
     EXPECT_GT(counter.libraries(), 0u);
 }
