@@ -19,8 +19,8 @@
 
 namespace {
 
-// Painters for the threads that draw at the same time, each lent to one thread at a time. They are
-// made and freed on the calling thread; any thread may borrow one.
+// Painters for the threads that draw, each lent to one thread at a time. They are made and freed on
+// the calling thread; any thread may borrow one.
 class Painters {
 public:
     Painters(int count, std::int32_t side, UpAxis up)
@@ -36,7 +36,8 @@ public:
 
     bool ok() const { return made; }
 
-    // Waits for an idle painter; there is one for every thread that draws, so the wait is short.
+    // Waits for an idle painter: there is one for every worker, and the calling thread draws only a
+    // file no worker has taken yet, which is rare, so the wait is short.
     ScenePainter& borrow()
     {
         std::unique_lock lock(mutex);
@@ -111,8 +112,8 @@ int runSheet(const CommandLine& line)
     if (!VexoUseOffscreenWindows(side, side)) return failed("vexo: no offscreen OpenGL available");
 
     OrderedBatches batches(std::int64_t(files.size()));
-    // The workers and the calling thread may all draw at once.
-    Painters painters(batches.slots() / 2 + 1, side, line.up);
+    // A painter per worker: each context costs its shaders' compilation at its first picture.
+    Painters painters(batches.slots() / 2, side, line.up);
     if (!painters.ok()) return failed("vexo: cannot draw offscreen at " + std::to_string(side) + "x" + std::to_string(side));
     ContactSheet sheet(line.output, layout);
     if (!sheet.ok()) return failed(sheet.failure());

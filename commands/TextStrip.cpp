@@ -52,10 +52,14 @@ std::int32_t TextStrip::textWidth(WideTextView text) const
     return extent.right - extent.left;
 }
 
+std::int32_t TextStrip::room() const
+{
+    return width - 2 * SIDE_PADDING;
+}
+
 WideText TextStrip::fitted(WideTextView text) const
 {
-    const std::int32_t room = width - 2 * SIDE_PADDING;
-    if (textWidth(text) <= room) return WideText(text);
+    if (textWidth(text) <= room()) return WideText(text);
     // The longest start that fits with the ellipsis: widths only grow with the length.
     const auto cut = [&](std::size_t length) {
         if (length > 0 && length < text.size() && isLowSurrogate(text[length])) --length;  // whole pairs only
@@ -66,7 +70,7 @@ WideText TextStrip::fitted(WideTextView text) const
     std::size_t fits = 0, tooLong = text.size();
     while (tooLong - fits > 1) {
         const std::size_t middle = (fits + tooLong) / 2;
-        if (textWidth(cut(middle)) <= room) fits = middle;
+        if (textWidth(cut(middle)) <= room()) fits = middle;
         else tooLong = middle;
     }
     return cut(fits);

@@ -31,10 +31,12 @@ public:
     // The text as written: itself when it fits the strip's width, else its longest start (never
     // half a surrogate pair) that fits with the ellipsis after it, and the ellipsis.
     WideText fitted(WideTextView text) const;
+    // The width of the text on one line, in pixels.
+    std::int32_t textWidth(WideTextView text) const;
+    // The width text may take: the strip's, but for a little at each end.
+    std::int32_t room() const;
 
 private:
-    std::int32_t textWidth(WideTextView text) const;
-
     std::int32_t width;
     std::int32_t height;
     HDC dc = nullptr;

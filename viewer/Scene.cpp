@@ -326,7 +326,9 @@ void setViewerProjection(std::int32_t width, std::int32_t height, float scale)
 
 bool readPicture(Image& image, std::int32_t width, std::int32_t height)
 {
-    if (!image.allocate(width, height)) return false;
+    // A picture of the same size is read over: every pixel is written.
+    const bool sameSize = image.pixels != nullptr && image.width == width && image.height == height;
+    if (!sameSize && !image.allocate(width, height)) return false;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels);
     // GL reads the bottom row first.

@@ -146,10 +146,10 @@ public:
     bool sceneOnly = false;           // set before the window exists: no control bar, no text
     bool fit = false;                 // set before the window exists: fitCameraToSkeleton after each load
 
-    // What the fitted camera leaves free of each half of the client area: the skeleton reaches
-    // halfway from the root to the edge, which is how the bundled sample shows at the default
-    // distance, with room for the motion to move.
-    static constexpr float FIT_MARGIN = 0.5f;
+    // What the fitted camera leaves free of each half of the client area (from the root to the edge),
+    // room for the motion to move in: with it the bundled sample, fitted, shows as it does at the
+    // default distance.
+    static constexpr float FIT_MARGIN = 0.45f;
 
 private:
     // The row of frameIndex, or null (the rest pose) when the motion has no such row.

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <vector>
@@ -209,6 +210,36 @@ TEST_F(ViewerGl, TheMainLoopDispatchesUntilQuitEvenWithMessagesBehindIt)
     runMainLoop(viewer, LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(103)));
     EXPECT_TRUE(viewer.lighting);
     EXPECT_TRUE(viewer.moveCamera);  // still waiting in the queue
+}
+
+TEST_F(ViewerGl, AFittedCameraShowsAFigureAlikeInAnyUnitsAndZoomsByItsOwnSteps)
+{
+    // A figure 16 units tall, and the same in units a hundred times smaller: fitted, both pictures
+    // are the same (floor and figure; the far plane moves out with the camera), and W moves the
+    // camera by the same fraction of its distance.
+    viewer.fit = true;
+    std::vector<Rgb> pictures[2];
+    double distances[2];
+    const float units[2] = {1.0f, 100.0f};
+    for (int i = 0; i < 2; ++i) {
+        const float u = units[i];
+        load(treeMotion({0, 10 * u, 0, {{0, 6 * u, 0, {}}, {3 * u, -10 * u, 0, {}}, {-3 * u, -10 * u, 0, {}}}}, 0));
+        const auto distance = [&] {
+            const Vec3& e = viewer.camera.eye;
+            const Vec3& c = viewer.camera.center;
+            return std::hypot(double(e.x - c.x), double(e.y - c.y), double(e.z - c.z));
+        };
+        distances[i] = distance() / u;
+        pictures[i] = frame();
+        viewer.onKeyDown('W');
+        EXPECT_NEAR(distance() / u, distances[i] * (1 - 1.5 / 25), distances[i] * 1e-5) << u;
+    }
+    EXPECT_NEAR(distances[1], distances[0], distances[0] * 1e-5);
+    for (const Rgb colour : {FLOOR, CLEAR, PALETTE[0]}) {
+        const double counted = double(countOf(pictures[0], colour));
+        EXPECT_GT(counted, 100.0);
+        EXPECT_NEAR(double(countOf(pictures[1], colour)), counted, counted * 0.01);
+    }
 }
 
 TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
