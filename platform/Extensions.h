@@ -19,10 +19,11 @@ BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);
 
 // An OpenGL context that draws into an offscreen buffer of its own, width x height pixels of 8-bit
 // RGBA with the depth buffer the viewer's offscreen windows get, and belongs to no window: for
-// pictures drawn on several threads at once, a context each. It is made current on no thread; any
-// thread may make it current (one thread at a time, one such context per thread), draw, read the
-// buffer back with glReadPixels, and release it. Needs VexoUseOffscreenWindows to have succeeded.
-// NULL when it cannot be made.
+// pictures drawn on several threads at once, a context each. It is made on the calling thread,
+// which must outlive it (on Windows an offscreen window of that thread holds it), and is current on
+// no thread; any thread may make it current (one thread at a time, one such context per thread),
+// draw, read the buffer back with glReadPixels, and release it. Needs VexoUseOffscreenWindows to
+// have succeeded on the calling thread. NULL when it cannot be made.
 struct VexoOffscreenGl;
 VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height);
 // Makes the context current on the calling thread; NULL releases the calling thread's. FALSE on
