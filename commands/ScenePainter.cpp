@@ -4,7 +4,13 @@
 
 #include "motion/Pose.h"
 
-ScenePainter::ScenePainter(std::int32_t side, UpAxis up) : gl(VexoCreateOffscreenGl(side, side)), side(side)
+namespace {
+
+constexpr PIXELFORMATDESCRIPTOR PIXEL_FORMAT = scenePixelFormat();
+
+}  // namespace
+
+ScenePainter::ScenePainter(std::int32_t side, UpAxis up) : gl(VexoCreateOffscreenGl(side, side, &PIXEL_FORMAT)), side(side)
 {
     scene.up = up;
 }

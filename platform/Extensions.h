@@ -18,14 +18,15 @@ BOOL VexoDisplayAvailable();
 BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);
 
 // An OpenGL context that draws into an offscreen buffer of its own, width x height pixels of 8-bit
-// RGBA with the depth buffer the viewer's offscreen windows get, and belongs to no window: for
+// RGBA with the depth buffer an offscreen window of the pixel format closest to *format gets (as
+// ChoosePixelFormat chooses it), and belongs to no window: for
 // pictures drawn on several threads at once, a context each. It is made on the calling thread,
 // which must outlive it (on Windows an offscreen window of that thread holds it), and is current on
 // no thread; any thread may make it current (one thread at a time, one such context per thread),
 // draw, read the buffer back with glReadPixels, and release it. Needs VexoUseOffscreenWindows to
 // have succeeded on the calling thread. NULL when it cannot be made.
 struct VexoOffscreenGl;
-VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height);
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height, const PIXELFORMATDESCRIPTOR* format);
 // Makes the context current on the calling thread; NULL releases the calling thread's. FALSE on
 // failure.
 BOOL VexoMakeOffscreenGlCurrent(VexoOffscreenGl* gl);

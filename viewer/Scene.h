@@ -5,6 +5,7 @@
 
 #include "math/Vec3.h"
 #include "motion/Skeleton.h"
+#include "platform/win32.h"
 #include "resources/Image.h"
 #include "viewer/OrbitCamera.h"
 
@@ -12,6 +13,21 @@
 // about +x, so that its +z is the scene's +y and its +y points away from the viewer (as if the file
 // had been written y-up).
 enum class UpAxis { Y, Z };
+
+// The pixel format the scene is drawn in: RGBA, double-buffered, 32 colour bits and a 16-bit depth
+// buffer; every other size 0.
+constexpr PIXELFORMATDESCRIPTOR scenePixelFormat()
+{
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 32;
+    format.cDepthBits = 16;
+    format.iLayerType = PFD_MAIN_PLANE;
+    return format;
+}
 
 // The 3D part of the viewer's picture: the floor grid and a skeleton's joint spheres and bones,
 // drawn with fixed-function OpenGL from display lists that belong to the context current when they

@@ -8,20 +8,7 @@
 
 namespace {
 
-// RGBA, double-buffered, 32 colour bits and a 16-bit depth buffer; every other size 0.
-constexpr PIXELFORMATDESCRIPTOR pixelFormat()
-{
-    PIXELFORMATDESCRIPTOR format{};
-    format.nSize = sizeof format;
-    format.nVersion = 1;
-    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = 32;
-    format.cDepthBits = 16;
-    format.iLayerType = PFD_MAIN_PLANE;
-    return format;
-}
-constexpr PIXELFORMATDESCRIPTOR PIXEL_FORMAT = pixelFormat();
+constexpr PIXELFORMATDESCRIPTOR PIXEL_FORMAT = scenePixelFormat();
 
 }  // namespace
 

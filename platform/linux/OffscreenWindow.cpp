@@ -167,10 +167,10 @@ struct VexoOffscreenGl {
     EGLContext context;
 };
 
-VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height)
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height, const PIXELFORMATDESCRIPTOR* format)
 {
-    if (eglDisplay == EGL_NO_DISPLAY || width <= 0 || height <= 0) return nullptr;
-    const EGLConfig config = chooseConfig(1);  // as the viewer's windows ask: 16 depth bits at least
+    if (eglDisplay == EGL_NO_DISPLAY || width <= 0 || height <= 0 || format == nullptr) return nullptr;
+    const EGLConfig config = chooseConfig(closestPixelFormat(*format));
     if (config == nullptr) return nullptr;
     const EGLint attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     const EGLSurface surface = eglCreatePbufferSurface(eglDisplay, config, attributes);

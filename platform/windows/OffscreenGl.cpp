@@ -9,6 +9,7 @@
 #include <new>
 
 struct VexoOffscreenGl {
+    PIXELFORMATDESCRIPTOR format{};
     HWND window = nullptr;
     HDC dc = nullptr;
     HGLRC context = nullptr;
@@ -18,30 +19,15 @@ namespace {
 
 constexpr WCHAR CLASS_NAME[] = L"VexoOffscreenGl";
 
-// The viewer's pixel format: RGBA, double-buffered, 32 colour bits, a 16-bit depth buffer.
-PIXELFORMATDESCRIPTOR pixelFormat()
-{
-    PIXELFORMATDESCRIPTOR format{};
-    format.nSize = sizeof format;
-    format.nVersion = 1;
-    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = 32;
-    format.cDepthBits = 16;
-    format.iLayerType = PFD_MAIN_PLANE;
-    return format;
-}
-
 // At WM_CREATE the context is made and left current, as the viewer does with its own, so that the
 // offscreen window binds its drawing target in it.
 LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_CREATE) {
         auto* gl = static_cast<VexoOffscreenGl*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        const PIXELFORMATDESCRIPTOR format = pixelFormat();
         gl->dc = GetDC(window);
-        const int index = gl->dc != nullptr ? ChoosePixelFormat(gl->dc, &format) : 0;
-        if (index == 0 || !SetPixelFormat(gl->dc, index, &format)) return -1;
+        const int index = gl->dc != nullptr ? ChoosePixelFormat(gl->dc, &gl->format) : 0;
+        if (index == 0 || !SetPixelFormat(gl->dc, index, &gl->format)) return -1;
         gl->context = wglCreateContext(gl->dc);
         if (gl->context == nullptr) return -1;
         return wglMakeCurrent(gl->dc, gl->context) ? 0 : -1;
@@ -75,11 +61,12 @@ void destroy(VexoOffscreenGl* gl)
 
 }  // namespace
 
-VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height)
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height, const PIXELFORMATDESCRIPTOR* format)
 {
-    if (width <= 0 || height <= 0 || !registerClass()) return nullptr;
+    if (width <= 0 || height <= 0 || format == nullptr || !registerClass()) return nullptr;
     auto* gl = new (std::nothrow) VexoOffscreenGl;
     if (gl == nullptr) return nullptr;
+    gl->format = *format;
     // A top-level window of the program: made offscreen, at the default size until created.
     gl->window = CreateWindowExW(0, CLASS_NAME, L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), gl);
