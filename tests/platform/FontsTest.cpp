@@ -230,7 +230,7 @@ TEST(MemoryBitmaps, TextIsDrawnInItsCellInTheTextColourClippedToTheBitmap)
     }
     const auto at = [&](const BYTE* bits, int x, int y) { return bits + (y * WIDTH + x) * 4; };
     std::vector<bool> expected(WIDTH * HEIGHT, false);
-    for (const auto [penX, top] : {std::pair{3, 2}, std::pair{34, 12}}) {
+    for (const auto& [penX, top] : {std::pair{3, 2}, std::pair{34, 12}}) {
         int pen = penX;
         for (const char32_t c : {U'H', U'g'}) {
             MonoGlyph glyph;
