@@ -63,6 +63,7 @@ ContactSheet::ContactSheet(LPCWSTR path, const Layout& layout)
     png.emplace(stream, std::int32_t(layout.width), std::int32_t(layout.height), PngEncoder::Stored::Rgb);
     // The gap above the first row of cells.
     fill(band.pixels, std::size_t(layout.width), GROUND);
+    errno = 0;
     for (std::int32_t row = 0; row < layout.gap; ++row) {
         if (!png->writeRows(band.pixels, 1)) {
             failWriting();
@@ -79,7 +80,7 @@ bool ContactSheet::fail(std::string why)
 
 bool ContactSheet::failWriting()
 {
-    // A failed write leaves its reason in errno.
+    // A failed write leaves its reason in errno, which was cleared before it.
     const int error = errno;
     return fail("vexo: cannot write " + name + (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
 }
@@ -127,6 +128,7 @@ bool ContactSheet::cellDone()
 
 bool ContactSheet::writeBand()
 {
+    errno = 0;
     return png->writeRows(band.pixels, band.height, std::size_t(band.stride)) || failWriting();
 }
 
@@ -134,6 +136,7 @@ bool ContactSheet::finish()
 {
     if (!ok()) return false;
     if (filled % layout.columns != 0 && !writeBand()) return false;
+    errno = 0;
     if (!png->finish()) return failWriting();
     if (!file.commit()) return fail(file.failure());
     return true;

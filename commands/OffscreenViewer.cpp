@@ -48,9 +48,9 @@ bool OffscreenViewer::createWindow(LPCWSTR startupFile, CommandLine::Size size, 
 
 bool OffscreenViewer::openScene(Skeleton* motion, CommandLine::Size size, UpAxis up)
 {
-    const auto sceneAlone = [&](Viewer& scene) {
-        scene.sceneOnly = true;
-        scene.scene.up = up;
+    const auto sceneAlone = [&](Viewer& window) {
+        window.sceneOnly = true;
+        window.scene.up = up;
     };
     if (!createWindow(nullptr, size, sceneAlone)) {
         Skeleton::destroy(motion);
