@@ -26,7 +26,7 @@ ScenePainter::~ScenePainter()
     VexoDeleteOffscreenGl(gl);
 }
 
-bool ScenePainter::paint(Skeleton& motion, Image& picture)
+bool ScenePainter::draw(Skeleton& motion)
 {
     if (!VexoMakeOffscreenGlCurrent(gl)) return false;
     // As the viewer's window shows a motion it opens: the first row posed, lists sized by it.
@@ -36,6 +36,14 @@ bool ScenePainter::paint(Skeleton& motion, Image& picture)
     glViewport(0, 0, side, side);
     scene.frameWholeSkeleton(camera, motion, side, side, MARGIN);
     scene.draw(&motion, camera, false, true);
+    glFlush();  // the driver starts on the picture now
+    VexoMakeOffscreenGlCurrent(nullptr);
+    return true;
+}
+
+bool ScenePainter::read(Image& picture)
+{
+    if (!VexoMakeOffscreenGlCurrent(gl)) return false;
     const bool read = readPicture(picture, side, side);
     VexoMakeOffscreenGlCurrent(nullptr);
     return read;

@@ -10,11 +10,13 @@
 
 // Thumbnails drawn on whichever thread holds the painter: an OpenGL context of its own, with no
 // window, and the viewer's scene in it, framed on the whole skeleton as `vexo --thumbnail` frames
-// it. So pictures are drawn on several processors at once, a painter each.
+// it. So pictures are drawn on several processors at once, a painter each. A picture is made in two
+// steps: draw() issues it, and the driver makes it while the thread goes on (with another painter's
+// picture, say); read() waits for it and takes it.
 //
 //     ScenePainter painter(256, UpAxis::Y);   // after VexoUseOffscreenWindows
 //     Image picture;
-//     if (painter.ok() && painter.paint(motion, picture)) use(picture);
+//     if (painter.ok() && painter.draw(motion) && painter.read(picture)) use(picture);
 class ScenePainter {
 public:
     // Kept free on each side of a thumbnail, as a fraction of half the picture: the figure never
@@ -31,10 +33,14 @@ public:
 
     bool ok() const { return gl != nullptr; }
 
-    // The motion posed at its first frame (the rest pose when it has none) and drawn as the
-    // thumbnail of it, into picture; on the calling thread, which holds no other context, and the
-    // painter is current on none afterwards. False when memory runs out.
-    bool paint(Skeleton& motion, Image& picture);
+    // Issues the motion posed at its first frame (the rest pose when it has none) drawn as the
+    // thumbnail of it; the motion is not needed afterwards. Each step runs on the calling thread,
+    // which holds no other context, and leaves the painter current on none. False when the context
+    // cannot be made current.
+    bool draw(Skeleton& motion);
+    // The picture last drawn, once the driver has made it. False when memory runs out or the
+    // context cannot be made current.
+    bool read(Image& picture);
 
 private:
     VexoOffscreenGl* gl;

@@ -1,9 +1,17 @@
 // `vexo --sheet`: the thumbnails of many motions on one contact sheet. The files are read and drawn
-// several at a time, each thread drawing with a painter (an OpenGL context) of its own, and put on
-// the sheet in order as they come, a band of cells at a time.
+// several at a time, each thread drawing with painters (OpenGL contexts) of its own, and put on the
+// sheet in order as they come, a band of cells at a time.
+//
+// Mesa's llvmpipe makes the pictures of all contexts with one pool of rasteriser threads, a picture
+// at a time, while the thread that issued it waits. So each thread takes IN_FLIGHT files at a time
+// and issues all their pictures before it reads the first back: while the rasteriser makes one, the
+// thread issues the next, and the processors idle less (on two, a thousand thumbnails took 4.0 s
+// instead of 4.4 s).
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -19,8 +27,10 @@
 
 namespace {
 
-// Painters for the threads that draw, each lent to one thread at a time. They are made and freed on
-// the calling thread; any thread may borrow one.
+constexpr int IN_FLIGHT = 2;
+
+// Painters for the threads that draw, lent IN_FLIGHT at a time to one thread. They are made and
+// freed on the calling thread; any thread may borrow them.
 class Painters {
 public:
     Painters(int count, std::int32_t side, UpAxis up)
@@ -36,24 +46,26 @@ public:
 
     bool ok() const { return made; }
 
-    // Waits for an idle painter: there is one for every worker, and the calling thread draws only a
-    // file no worker has taken yet, which is rare, so the wait is short.
-    ScenePainter& borrow()
+    // Waits for IN_FLIGHT idle painters, taken together (a thread that held some while waiting for
+    // more could wait for ever). There are IN_FLIGHT for every worker, and the calling thread draws
+    // only files no worker has taken yet, which is rare, so the wait is short.
+    void borrow(ScenePainter* (&lent)[IN_FLIGHT])
     {
         std::unique_lock lock(mutex);
-        returned.wait(lock, [&] { return !idle.empty(); });
-        ScenePainter* painter = idle.back();
-        idle.pop_back();
-        return *painter;
+        returned.wait(lock, [&] { return idle.size() >= IN_FLIGHT; });
+        for (ScenePainter*& painter : lent) {
+            painter = idle.back();
+            idle.pop_back();
+        }
     }
 
-    void giveBack(ScenePainter& painter)
+    void giveBack(ScenePainter* (&lent)[IN_FLIGHT])
     {
         {
             const std::lock_guard lock(mutex);
-            idle.push_back(&painter);
+            idle.insert(idle.end(), std::begin(lent), std::end(lent));
         }
-        returned.notify_one();
+        returned.notify_all();
     }
 
 private:
@@ -68,17 +80,21 @@ private:
 struct Cell {
     Image picture;
     std::string refusal;  // the --check line of a refused file
-    bool drawn = false;   // false and no refusal: memory ran out
+    bool drawn = false;   // false and no refusal: the picture could not be made
 };
 
-void makeCell(const MotionFile& file, Painters& painters, Cell& cell)
+// The cells of count (at most IN_FLIGHT) files: every picture issued, then every picture read.
+void makeCells(const MotionFile* files, int count, Painters& painters, Cell* cells)
 {
-    const LoadedMotion motion(file.path.c_str(), BvhReader::Keep::FirstFrame, 1);  // one file per thread
-    cell.refusal = motion.ok() ? std::string() : motion.refusal();
-    cell.drawn = false;
-    if (!motion.ok()) return;
-    ScenePainter& painter = painters.borrow();
-    cell.drawn = painter.paint(motion.skeleton(), cell.picture);
+    ScenePainter* painter[IN_FLIGHT];
+    painters.borrow(painter);
+    bool issued[IN_FLIGHT] = {};
+    for (int i = 0; i < count; ++i) {
+        const LoadedMotion motion(files[i].path.c_str(), BvhReader::Keep::FirstFrame, 1);  // one file per thread
+        cells[i].refusal = motion.ok() ? std::string() : motion.refusal();
+        issued[i] = motion.ok() && painter[i]->draw(motion.skeleton());
+    }
+    for (int i = 0; i < count; ++i) cells[i].drawn = issued[i] && painter[i]->read(cells[i].picture);
     painters.giveBack(painter);
 }
 
@@ -111,36 +127,48 @@ int runSheet(const CommandLine& line)
     if (layout.width > ContactSheet::MAX_SIDE || layout.height > ContactSheet::MAX_SIDE) return tooLarge(layout);
     if (!VexoUseOffscreenWindows(side, side)) return failed("vexo: no offscreen OpenGL available");
 
-    OrderedBatches batches(std::int64_t(files.size()));
-    // A painter per worker: each context costs its shaders' compilation at its first picture.
-    Painters painters(batches.slots() / 2, side, line.up);
+    const auto count = std::int64_t(files.size());
+    OrderedBatches batches((count + IN_FLIGHT - 1) / IN_FLIGHT);
+    // IN_FLIGHT painters a worker (there are half as many workers as slots): no more, as each context
+    // costs its shaders' compilation at its first picture.
+    Painters painters(batches.slots() / 2 * IN_FLIGHT, side, line.up);
     if (!painters.ok()) return failed("vexo: cannot draw offscreen at " + std::to_string(side) + "x" + std::to_string(side));
     ContactSheet sheet(line.output, layout);
     if (!sheet.ok()) return failed(sheet.failure());
 
-    std::vector<Cell> cells(size_t(batches.slots()));
-    Progress progress(std::int64_t(files.size()), "files", totalBytes(files));
-    size_t next = 0;  // the file whose cell comes next
+    std::vector<Cell> cells(size_t(batches.slots()) * IN_FLIGHT);
+    Progress progress(count, "files", totalBytes(files));
+    std::int64_t next = 0;  // the file whose cell comes next
+    // Puts the cell of the next file on the sheet; false when that fails.
+    const auto addCell = [&](const Cell& cell) {
+        const MotionFile& file = files[size_t(next++)];
+        bool added = false;
+        if (!cell.refusal.empty()) {
+            progress.wipe();
+            std::fprintf(stderr, "%s\n", cell.refusal.c_str());
+            status = 1;
+            added = sheet.addRefused(file.relative);
+        } else if (cell.drawn) {
+            added = sheet.addPicture(cell.picture, file.relative);
+        } else {
+            progress.wipe();
+            std::fprintf(stderr, "vexo: %s: the picture could not be drawn (out of memory?)\n",
+                         toUtf8(file.path.c_str()).c_str());
+        }
+        progress.advance(file.bytes);
+        return added;
+    };
     bool written = true;
-    batches.run([&](std::int64_t f, int slot) { makeCell(files[size_t(f)], painters, cells[size_t(slot)]); },
-                [&](int slot) {
-                    const Cell& cell = cells[size_t(slot)];
-                    const MotionFile& file = files[next++];
-                    if (!cell.refusal.empty()) {
-                        progress.wipe();
-                        std::fprintf(stderr, "%s\n", cell.refusal.c_str());
-                        status = 1;
-                        written = sheet.addRefused(file.relative);
-                    } else if (cell.drawn) {
-                        written = sheet.addPicture(cell.picture, file.relative);
-                    } else {
-                        written = false;
-                        progress.wipe();
-                        std::fputs("vexo: out of memory for the picture\n", stderr);
-                    }
-                    progress.advance(file.bytes);
-                    return written;
-                });
+    batches.run(
+        [&](std::int64_t batch, int slot) {
+            const std::int64_t first = batch * IN_FLIGHT;
+            makeCells(&files[size_t(first)], int(std::min<std::int64_t>(IN_FLIGHT, count - first)), painters,
+                      &cells[size_t(slot) * IN_FLIGHT]);
+        },
+        [&](int slot) {
+            for (int i = 0; i < IN_FLIGHT && next < count && written; ++i) written = addCell(cells[size_t(slot) * IN_FLIGHT + size_t(i)]);
+            return written;
+        });
     progress.wipe();
     if (written && !sheet.finish()) written = false;
     if (!written && !sheet.ok()) std::fprintf(stderr, "%s\n", sheet.failure().c_str());
