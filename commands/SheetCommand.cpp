@@ -3,15 +3,15 @@
 // sheet in order as they come, a band of cells at a time.
 //
 // Mesa's llvmpipe makes the pictures of all contexts with one pool of rasteriser threads, a picture
-// at a time, while the thread that issued it waits. So each thread takes IN_FLIGHT files at a time
-// and issues all their pictures before it reads the first back: while the rasteriser makes one, the
+// at a time, while the thread that issued it waits. So on long runs each thread takes two files at a
+// time and issues both pictures before it reads the first back: while the rasteriser makes one, the
 // thread issues the next, and the processors idle less (on two, a thousand thumbnails took 4.0 s
-// instead of 4.4 s).
+// instead of 4.4 s). A second painter costs its context's shaders, built at its first picture in
+// about the time thirty thumbnails take: short runs keep one picture in flight.
 
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,18 +24,26 @@
 #include "commands/OrderedBatches.h"
 #include "commands/Progress.h"
 #include "commands/ScenePainter.h"
+#include "platform/Workers.h"
 
 namespace {
 
-constexpr int IN_FLIGHT = 2;
+constexpr int MAX_IN_FLIGHT = 2;
+constexpr std::int64_t FILES_A_PROCESSOR_FOR_TWO = 32;
 
-// Painters for the threads that draw, lent IN_FLIGHT at a time to one thread. They are made and
-// freed on the calling thread; any thread may borrow them.
+// Pictures each thread keeps in flight for a run of that many files.
+int picturesInFlight(std::int64_t files)
+{
+    return files >= FILES_A_PROCESSOR_FOR_TWO * usableProcessors() ? MAX_IN_FLIGHT : 1;
+}
+
+// Painters for the threads that draw, lent inFlight at a time to one thread. They are made and freed
+// on the calling thread; any thread may borrow them.
 class Painters {
 public:
-    Painters(int count, std::int32_t side, UpAxis up)
+    Painters(int workers, int inFlight, std::int32_t side, UpAxis up) : inFlight(inFlight)
     {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < workers * inFlight; ++i) {
             auto painter = std::make_unique<ScenePainter>(side, up);
             if (!painter->ok()) return;
             idle.push_back(painter.get());
@@ -46,27 +54,27 @@ public:
 
     bool ok() const { return made; }
 
-    // Waits for IN_FLIGHT idle painters, taken together (a thread that held some while waiting for
-    // more could wait for ever). There are IN_FLIGHT for every worker, and the calling thread draws
+    // Waits for inFlight idle painters, taken together (a thread that held some while waiting for
+    // more could wait for ever). There are inFlight for every worker, and the calling thread draws
     // only files no worker has taken yet, which is rare, so the wait is short.
-    void borrow(ScenePainter* (&lent)[IN_FLIGHT])
+    void borrow(ScenePainter** lent)
     {
         std::unique_lock lock(mutex);
-        returned.wait(lock, [&] { return idle.size() >= IN_FLIGHT; });
-        for (ScenePainter*& painter : lent) {
-            painter = idle.back();
-            idle.pop_back();
-        }
+        returned.wait(lock, [&] { return idle.size() >= std::size_t(inFlight); });
+        std::copy(idle.end() - inFlight, idle.end(), lent);
+        idle.resize(idle.size() - std::size_t(inFlight));
     }
 
-    void giveBack(ScenePainter* (&lent)[IN_FLIGHT])
+    void giveBack(ScenePainter** lent)
     {
         {
             const std::lock_guard lock(mutex);
-            idle.insert(idle.end(), std::begin(lent), std::end(lent));
+            idle.insert(idle.end(), lent, lent + inFlight);
         }
         returned.notify_all();
     }
+
+    const int inFlight;
 
 private:
     std::vector<std::unique_ptr<ScenePainter>> all;
@@ -83,12 +91,12 @@ struct Cell {
     bool drawn = false;   // false and no refusal: the picture could not be made
 };
 
-// The cells of count (at most IN_FLIGHT) files: every picture issued, then every picture read.
+// The cells of count (at most inFlight) files: every picture issued, then every picture read.
 void makeCells(const MotionFile* files, int count, Painters& painters, Cell* cells)
 {
-    ScenePainter* painter[IN_FLIGHT];
+    ScenePainter* painter[MAX_IN_FLIGHT];
     painters.borrow(painter);
-    bool issued[IN_FLIGHT] = {};
+    bool issued[MAX_IN_FLIGHT] = {};
     for (int i = 0; i < count; ++i) {
         const LoadedMotion motion(files[i].path.c_str(), BvhReader::Keep::FirstFrame, 1);  // one file per thread
         cells[i].refusal = motion.ok() ? std::string() : motion.refusal();
@@ -128,15 +136,14 @@ int runSheet(const CommandLine& line)
     if (!VexoUseOffscreenWindows(side, side)) return failed("vexo: no offscreen OpenGL available");
 
     const auto count = std::int64_t(files.size());
-    OrderedBatches batches((count + IN_FLIGHT - 1) / IN_FLIGHT);
-    // IN_FLIGHT painters a worker (there are half as many workers as slots): no more, as each context
-    // costs its shaders' compilation at its first picture.
-    Painters painters(batches.slots() / 2 * IN_FLIGHT, side, line.up);
+    const int inFlight = picturesInFlight(count);
+    OrderedBatches batches((count + inFlight - 1) / inFlight);
+    Painters painters(batches.slots() / 2, inFlight, side, line.up);  // half as many workers as slots
     if (!painters.ok()) return failed("vexo: cannot draw offscreen at " + std::to_string(side) + "x" + std::to_string(side));
     ContactSheet sheet(line.output, layout);
     if (!sheet.ok()) return failed(sheet.failure());
 
-    std::vector<Cell> cells(size_t(batches.slots()) * IN_FLIGHT);
+    std::vector<Cell> cells(size_t(batches.slots()) * size_t(inFlight));
     Progress progress(count, "files", totalBytes(files));
     std::int64_t next = 0;  // the file whose cell comes next
     // Puts the cell of the next file on the sheet; false when that fails.
@@ -161,12 +168,12 @@ int runSheet(const CommandLine& line)
     bool written = true;
     batches.run(
         [&](std::int64_t batch, int slot) {
-            const std::int64_t first = batch * IN_FLIGHT;
-            makeCells(&files[size_t(first)], int(std::min<std::int64_t>(IN_FLIGHT, count - first)), painters,
-                      &cells[size_t(slot) * IN_FLIGHT]);
+            const std::int64_t first = batch * inFlight;
+            makeCells(&files[size_t(first)], int(std::min<std::int64_t>(inFlight, count - first)), painters,
+                      &cells[size_t(slot * inFlight)]);
         },
         [&](int slot) {
-            for (int i = 0; i < IN_FLIGHT && next < count && written; ++i) written = addCell(cells[size_t(slot) * IN_FLIGHT + size_t(i)]);
+            for (int i = 0; i < inFlight && next < count && written; ++i) written = addCell(cells[size_t(slot * inFlight + i)]);
             return written;
         });
     progress.wipe();

@@ -516,6 +516,45 @@ TEST_F(Pictures, ASheetHasACellPerFileInWalkOrderWithItsThumbnailOrRefusedAndIts
     EXPECT_EQ(Picture(sheetPng).width(), 134);
 }
 
+// Thirty-three files on one processor: enough for each thread to draw two at a time; the cells
+// keep the walk's order all the same (those of the first and last pairs are checked).
+TEST_F(Pictures, ASheetDrawnTwoFilesAtATimeKeepsTheirOrder)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "pins the process to one processor with taskset";
+#else
+    if (std::system("command -v taskset >/dev/null") != 0) GTEST_SKIP() << "no taskset";
+    const std::string spread = spreadMotion();
+    const fs::path folder = directory / "many";
+    fs::create_directories(folder);
+    for (int k = 0; k < 33; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "m%02d.bvh", k);
+        std::ofstream(folder / name) << spread.substr(0, spread.find("Frames:")) << "Frames: 1\nFrame Time: 0.04\n0 10 0 "
+                                     << 11 * k << " " << 7 * k << " 0\n";
+    }
+    const fs::path sheetPng = directory / "sheet.png";
+    const std::string command = "taskset -c 0 env -u DISPLAY " + std::string(VEXO_BINARY) + " --sheet " +
+                                quoted(sheetPng) + " --size 32 --columns 8 " + quoted(folder);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Picture sheet(sheetPng);
+    ASSERT_TRUE(sheet.ok());
+    for (const int cell : {0, 1, 2, 31, 32}) {
+        SCOPED_TRACE(cell);
+        char name[16];
+        std::snprintf(name, sizeof name, "m%02d.bvh", cell);
+        const fs::path thumbnail = directory / "thumbnail.png";
+        ASSERT_EQ(vexo("--thumbnail " + quoted(thumbnail) + " --size 32 " + quoted(folder / name)).status, 0);
+        const Picture picture(thumbnail);
+        std::size_t differing = 0;  // 32-pixel cells 34 apart across, 49 down, after a gap of 2
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) differing += sheet.at(2 + cell % 8 * 34 + x, 2 + cell / 8 * 49 + y) != picture.at(x, y);
+        }
+        EXPECT_EQ(differing, 0u);
+    }
+#endif
+}
+
 TEST_F(Pictures, NothingIsWrittenForARefusedFileOrAFrameThatDoesNotExist)
 {
     TempFile motion(spreadMotion());
