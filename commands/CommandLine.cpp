@@ -20,6 +20,11 @@ constexpr const char* USAGE =
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
     "       vexo --render DIR [--from N] [--to M] [--size WxH] FILE\n"
     "                                            frames N..M as DIR/frame_000001.png ...\n"
+    "       vexo --export OUT.npz [--from N] [--to M] [--compress] FILE\n"
+    "                                            the motion's arrays for NumPy (positions, rotations,\n"
+    "                                            translations, skeleton, channels)\n"
+    "       vexo --export DIR [--from N] [--to M] [--compress] FILE|FOLDER...\n"
+    "                                            one .npz per motion below DIR, as the folders lay out\n"
     "       vexo --thumbnail OUT.png [--size N] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
@@ -45,6 +50,7 @@ constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
     {TEXT("--render"), Mode::Render, Files::One, "--render needs the directory to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
+    {TEXT("--export"), Mode::Export, Files::AtLeastOne, "--export needs the .npz file or the directory to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
 };
@@ -56,8 +62,9 @@ struct Qualifier {
 };
 const Qualifier QUALIFIERS[] = {
     {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
-    {TEXT("--from"), {Mode::Render}},
-    {TEXT("--to"), {Mode::Render}},
+    {TEXT("--from"), {Mode::Render, Mode::Export}},
+    {TEXT("--to"), {Mode::Render, Mode::Export}},
+    {TEXT("--compress"), {Mode::Export}},
     {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
     {TEXT("--realtime"), {Mode::Viewer}},
 };
@@ -160,6 +167,8 @@ bool checkShape(CommandLine& line, const Given& given)
         line.error = name + " needs at least one file";
     } else if (files == Files::One && line.files.size() != 1) {
         line.error = name + " needs exactly one file";
+    } else if (line.mode == Mode::Export && exportsOneArchive(line.output) && line.files.size() != 1) {
+        line.error = "--export OUT.npz writes one motion: name one file, or a directory to export several";
     } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
         line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
     }
@@ -181,8 +190,8 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
 {
     const WideTextView name = qualifier.name;
     given.qualifiers.push_back(&qualifier);
-    if (name == TEXT("--realtime")) {
-        line.realtime = true;
+    if (name == TEXT("--realtime") || name == TEXT("--compress")) {
+        (name == TEXT("--realtime") ? line.realtime : line.compress) = true;
         return;
     }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
@@ -200,6 +209,14 @@ const Qualifier* qualifier(WideTextView argument)
 }
 
 }  // namespace
+
+bool exportsOneArchive(LPCWSTR output)
+{
+    constexpr WideTextView EXTENSION = TEXT(".npz");
+    const WideTextView name = output;
+    return name.size() > EXTENSION.size() &&
+           lstrcmpiW(WideText(name.substr(name.size() - EXTENSION.size())).c_str(), EXTENSION.data()) == 0;
+}
 
 std::string toUtf8(LPCWSTR text)
 {
@@ -255,6 +272,7 @@ int runCommand(const CommandLine& line)
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);
     case Mode::Thumbnail: return runThumbnail(line);
+    case Mode::Export: return runExport(line);
     case Mode::Viewer: break;
     }
     return 2;

@@ -10,14 +10,6 @@
 
 namespace {
 
-// The directory, made when it is missing (its parent must exist).
-bool ensureDirectory(LPCWSTR directory)
-{
-    const DWORD attributes = GetFileAttributesW(directory);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return CreateDirectoryW(directory, nullptr) != FALSE;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;  // other attribute bits may come with it
-}
-
 // DIRECTORY/frame_000012.png for frame 12.
 WideText framePath(LPCWSTR directory, std::int32_t frame)
 {

@@ -178,6 +178,11 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
         {"--thumbnail out.png --frame 2 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
+        {"--export", 2, "vexo: --export needs the .npz file or the directory to write"},
+        {"--export out.NPZ " + quoted(file) + " " + quoted(file), 2, "vexo: --export OUT.npz writes one motion"},
+        {"--export out.npz --to 3 " + quoted(file), 2, "vexo: --to 3 is beyond the last frame (2)"},
+        {"--export out.npz " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--check --compress " + quoted(file), 2, "vexo: --compress belongs to --export"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);
@@ -185,8 +190,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " printed: " << run.out;
         EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << c.arguments << ": one line, printed: " << run.out;
     }
-    EXPECT_FALSE(std::filesystem::exists("out.png"));
-    EXPECT_FALSE(std::filesystem::exists("out"));
+    for (const char* output : {"out.png", "out", "out.npz", "out.NPZ"}) EXPECT_FALSE(std::filesystem::exists(output)) << output;
 }
 
 TEST(CommandLine, SizeIsWidthByHeightWithinLimits)
