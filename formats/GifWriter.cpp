@@ -89,7 +89,8 @@ bool GifWriter::close()
 bool GifWriter::failGif(int error)
 {
     // A failed write leaves its reason in errno ("No space left on device"); giflib's is vaguer.
-    return fail(error == E_GIF_ERR_WRITE_FAILED && errno != 0 ? std::strerror(errno) : GifErrorString(error));
+    const bool writing = error == E_GIF_ERR_WRITE_FAILED || error == E_GIF_ERR_DISK_IS_FULL;
+    return fail(writing && errno != 0 ? std::strerror(errno) : GifErrorString(error));
 }
 
 std::int64_t GifWriter::centisecondsAt(std::int64_t index) const
@@ -152,6 +153,7 @@ bool GifWriter::write(const Image& picture, std::int32_t)
     const GraphicsControlBlock control{DISPOSE_DO_NOT, false, static_cast<int>(std::min<std::int64_t>(delay, MAX_DELAY)),
                                        NO_TRANSPARENT_COLOR};
     GifByteType extension[4];
+    errno = 0;
     const size_t extensionLength = EGifGCBToExtension(&control, extension);
     const bool written =
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(extensionLength), extension) == GIF_OK &&
