@@ -16,7 +16,7 @@ struct SwsContext;
 // period was written from: 30/1 for 0.033333 s, 30000/1001 for 0.033367 s. H.264 wants even
 // sides: an odd width or height gets one more column or row, a copy of the last.
 //
-// The encoder is libx264 where libavcodec has it (Debian's does: it compresses best), else
+// The encoder is libx264 where libavcodec has it (Debian's does, and it compresses best), else
 // libopenh264 (BSD-licensed, the one built into the Windows program).
 class Mp4Writer final : public FrameWriter {
 public:
