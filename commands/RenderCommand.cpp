@@ -6,6 +6,7 @@
 
 #include "commands/Commands.h"
 #include "commands/OffscreenViewer.h"
+#include "commands/PictureHandoff.h"
 #include "commands/PngFolderWriter.h"
 #include "commands/Progress.h"
 #include "commands/WholeFile.h"
@@ -41,6 +42,42 @@ std::unique_ptr<FrameWriter> writerFor(Output kind)
     case Output::Folder: break;
     }
     return std::make_unique<PngFolderWriter>();
+}
+
+struct Drawn {
+    std::int32_t pictures = 0;
+    bool handedOver = false;  // false when a write failed
+    bool outOfMemory = false;
+};
+
+// Plays the motion from frame from on, drawing the clip's pictures (frames from, from + every, ...)
+// that the writer wants, each written on another thread while the next is drawn.
+Drawn drawClip(OffscreenViewer& offscreen, FrameWriter& writer, const Clip& clip, std::int32_t from,
+               std::int32_t every, Progress& progress)
+{
+    offscreen.stepTo(from);
+    offscreen.play();
+    PictureHandoff handoff(writer);
+    Drawn drawn;
+    drawn.handedOver = handoff.run([&] {
+        for (std::int64_t index = 0, frame = from;; ++index) {
+            if (writer.wants(index)) {
+                Image* picture = handoff.blank();
+                if (picture == nullptr) return;  // a write failed
+                if (!offscreen.draw(*picture)) {
+                    drawn.outOfMemory = true;
+                    return;
+                }
+                handoff.pass(static_cast<std::int32_t>(frame));
+                ++drawn.pictures;
+            }
+            progress.advance();
+            if (index + 1 == clip.pictures) return;
+            for (std::int32_t step = 0; step < every; ++step) offscreen.tick();
+            frame += every;
+        }
+    });
+    return drawn;
 }
 
 void reportWritten(std::int32_t frames, const std::string& output, const Progress& progress)
@@ -84,22 +121,9 @@ int runRender(const CommandLine& line)
         return 1;
     };
     if (!writer->open(whole ? whole->temporaryPath() : line.output, clip)) return failed(writer->failure());
-
-    offscreen.stepTo(from);
-    offscreen.play();
-    Image picture;
-    std::int32_t written = 0;
-    for (std::int64_t index = 0, frame = from;; ++index) {
-        if (writer->wants(index)) {
-            if (!offscreen.draw(picture)) return failed("out of memory for the picture");
-            if (!writer->write(picture, static_cast<std::int32_t>(frame))) return failed(writer->failure());
-            ++written;
-        }
-        progress.advance();
-        if (index + 1 == clip.pictures) break;
-        for (std::int32_t step = 0; step < every; ++step) offscreen.tick();
-        frame += every;
-    }
+    const Drawn drawn = drawClip(offscreen, *writer, clip, from, every, progress);
+    if (!drawn.handedOver) return failed(writer->failure());
+    if (drawn.outOfMemory) return failed("out of memory for the picture");
     if (!writer->finish()) return failed(writer->failure());
     if (whole && !whole->commit()) {
         progress.wipe();
@@ -107,6 +131,6 @@ int runRender(const CommandLine& line)
         return 1;
     }
     progress.wipe();
-    reportWritten(written, outputName, progress);
+    reportWritten(drawn.pictures, outputName, progress);
     return 0;
 }

@@ -15,8 +15,10 @@ struct Clip {
 };
 
 // Where the pictures of a clip go, one after another: a video file or a folder of pictures. The
-// caller offers every picture in order, writes those the writer wants, and finishes; a writer
-// that failed has written nothing whole (what it wrote is the caller's to remove).
+// caller asks about every picture in order, writes those the writer wants, and finishes; a writer
+// that failed has written nothing whole (what it wrote is the caller's to remove). wants() and
+// write() may be called on different threads (the drawing side asks, the writing side writes),
+// each from one thread at a time.
 //
 //     writer.open(path, clip);
 //     for (index = 0; index < clip.pictures; ++index)
@@ -27,8 +29,9 @@ public:
     virtual ~FrameWriter() = default;
 
     virtual bool open(LPCWSTR path, const Clip& clip) = 0;
-    // Whether picture index (from 0) of the clip is kept; one not wanted need not be drawn.
-    virtual bool wants(std::int64_t index) const
+    // Whether picture index (from 0) of the clip is kept; one not wanted need not be drawn. Asked
+    // once for each picture, in order.
+    virtual bool wants(std::int64_t index)
     {
         (void)index;
         return true;

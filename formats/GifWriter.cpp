@@ -107,10 +107,17 @@ std::int64_t GifWriter::keptAfter(std::int64_t index) const
     return next;
 }
 
+bool GifWriter::wants(std::int64_t index)
+{
+    if (index != nextWanted) return false;
+    nextWanted = keptAfter(index);
+    return true;
+}
+
 bool GifWriter::open(LPCWSTR path, const Clip& shape)
 {
     clip = shape;
-    nextKept = 0;
+    nextWanted = nextKept = 0;
     try {
         indexes.resize(static_cast<size_t>(clip.width) * static_cast<size_t>(clip.height));
     } catch (const std::bad_alloc&) {

@@ -24,7 +24,7 @@ public:
     GifWriter& operator=(const GifWriter&) = delete;
 
     bool open(LPCWSTR path, const Clip& clip) override;
-    bool wants(std::int64_t index) const override { return index == nextKept; }
+    bool wants(std::int64_t index) override;
     bool write(const Image& picture, std::int32_t frame) override;
     bool finish() override;
 
@@ -41,6 +41,7 @@ private:
     Clip clip;
     std::FILE* file = nullptr;
     GifFileType* gif = nullptr;
-    std::int64_t nextKept = 0;
+    std::int64_t nextWanted = 0;  // the drawing side's count
+    std::int64_t nextKept = 0;    // the writing side's: the picture write() gets next
     std::vector<std::uint8_t> indexes;  // the picture as palette indexes, reused
 };
