@@ -26,6 +26,8 @@ struct Encoder {
     const char* options;  // key=value:key=value
     double bitsPerPixel;  // 0: the options set the quality
 };
+constexpr double MIN_BIT_RATE = 100e3;
+constexpr std::int32_t MIN_SIDE = 16;  // OpenH264's smallest frame
 constexpr Encoder ENCODERS[] = {
     {"libx264", "preset=medium:crf=23", 0},
     {"libopenh264", "rc_mode=bitrate", 0.2},
@@ -126,7 +128,8 @@ bool Mp4Writer::openEncoder(const Clip& clip)
     encoder->thread_count = usableProcessors();
     if (chosen->bitsPerPixel > 0) {
         const double bits = chosen->bitsPerPixel * encoder->width * encoder->height * av_q2d(rate);
-        encoder->bit_rate = std::llround(std::min(bits, double(INT_MAX)));  // OpenH264 takes an int
+        // OpenH264 takes an int, and refuses a rate too low for its smallest frames.
+        encoder->bit_rate = std::llround(std::clamp(bits, MIN_BIT_RATE, double(INT_MAX)));
     }
     if (format->oformat->flags & AVFMT_GLOBALHEADER) encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
@@ -142,6 +145,9 @@ bool Mp4Writer::openEncoder(const Clip& clip)
 
 bool Mp4Writer::open(LPCWSTR path, const Clip& clip)
 {
+    if (clip.width < MIN_SIDE || clip.height < MIN_SIDE) {
+        return fail("a video needs pictures of " + std::to_string(MIN_SIDE) + " pixels a side or more");
+    }
     // The libraries' notes (the encoder's settings and statistics) would bury vexo's own lines;
     // their errors still show.
     av_log_set_level(AV_LOG_ERROR);

@@ -14,7 +14,8 @@ struct SwsContext;
 // A clip as an MP4 video through FFmpeg's libraries: H.264 in yuv420p (BT.601, limited range),
 // every picture a frame, at one frame per clip.secondsPerPicture. The rate is the fraction that
 // period was written from: 30/1 for 0.033333 s, 30000/1001 for 0.033367 s. H.264 wants even
-// sides: an odd width or height gets one more column or row, a copy of the last.
+// sides: an odd width or height gets one more column or row, a copy of the last. Each side must be
+// 16 pixels or more.
 //
 // The encoder is libx264 where libavcodec has it (Debian's does, and it compresses best), else
 // libopenh264 (BSD-licensed, the one built into the Windows program).

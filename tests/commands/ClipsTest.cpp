@@ -123,6 +123,8 @@ TEST(Clips, AWriteThatFailsLeavesNoFileAndTheOldOneAsItWas)
     const fs::path folder = fs::temp_directory_path() / ("vexo_clip_" + std::to_string(::getpid()) + ".mp4");
     fs::create_directory(folder);
     EXPECT_EQ(vexo("--render " + quoted(folder) + " " + quoted(motion.fsPath())).status, 1);
+    EXPECT_EQ(vexo("--render " + quoted(folder / "small.mp4") + " --size 15x16 " + quoted(motion.fsPath()), true).out,
+              "vexo: cannot write " + (folder / "small.mp4").string() + ": a video needs pictures of 16 pixels a side or more\n");
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_FALSE(fs::exists(folder.string() + ".part"));
     fs::remove(folder);
