@@ -112,19 +112,20 @@ TEST(MalformedCorpus, TheReaderRefusesEachWhereAndWhyTheTableSays)
     }
 }
 
-TEST(MalformedCorpus, CheckReportsEachRefusalOnItsOwnLine)
+// --lint gives the same verdict lines, and nothing more for a refused file.
+TEST(MalformedCorpus, CheckAndLintReportEachRefusalOnItsOwnLine)
 {
-    const std::vector<Refusal> rows = expectedRefusals();
-    std::string arguments = "--check";
-    std::string expected;
-    for (const Refusal& row : rows) {
-        arguments += ' ';
-        arguments += quoted(CORPUS / row.file);
+    std::string files, expected;
+    for (const Refusal& row : expectedRefusals()) {
+        files += ' ';
+        files += quoted(CORPUS / row.file);
         expected += checkLine(CORPUS / row.file, row) + "\n";
     }
-    const RunResult run = vexo(arguments, true);
-    EXPECT_EQ(run.out, expected);
-    EXPECT_EQ(run.status, 1);
+    for (const char* mode : {"--check", "--lint"}) {
+        const RunResult run = vexo(mode + files);
+        EXPECT_EQ(run.out, expected) << mode;
+        EXPECT_EQ(run.status, 1) << mode;
+    }
 }
 
 // Refusals no small file can cause are named here with the reason; every other one needs a row.
