@@ -90,11 +90,11 @@ private:
                        " words: the name kept is " + quoted(joint.name);
             });
         }
-        const auto [first, added] = jointLines.emplace(joint.name, lineNumber);
-        if (!added) {
+        const auto named = jointLines.emplace(joint.name, lineNumber);
+        if (!named.second) {
             note(found, DUPLICATE_NAME, lineNumber, [&] {
                 return "joint name " + quoted(joint.name) + " is also that of the joint on line " +
-                       std::to_string(first->second) + ": a tool that finds joints by name finds only one of them";
+                       std::to_string(named.first->second) + ": a tool that finds joints by name finds only one of them";
             });
         }
     }
@@ -186,7 +186,7 @@ bool BvhLint::look(const Skeleton& skeleton, std::vector<LintFinding>& findings)
     const char *text, *end;
     lines.unreadInMemory(text, end);
     const FrameText frames{view, text, end, header.linesRead() + 1};
-    lookAtFrames(frames, skeleton, threadLimit, found);
+    lookAtFrames(frames, skeleton, {threadLimit, shareBytes}, found);
     for (int code = 0; code < CODE_COUNT; ++code) {
         const Found& f = found[size_t(code)];
         if (f.count > 0) findings.push_back({CODES[code], f.line, f.count, f.message});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ public:
     // At most this many threads look at frame lines (at least 1); by default as many as there are
     // usable processors.
     void limitThreads(int count) { threadLimit = count < 1 ? 1 : count; }
+    // Frame text is cut into shares of about this many bytes for the threads (by default
+    // FRAME_SHARE_BYTES); smaller shares let tests and fuzzing reach the boundaries between shares
+    // with small files.
+    void limitShareBytes(size_t bytes) { shareBytes = bytes < 1 ? 1 : bytes; }
+    static constexpr size_t FRAME_SHARE_BYTES = size_t{1} << 20;
 
     // Finds what there is to tell, in the order of the findings' first lines. skeleton: what the
     // reader made of this file, with all its frames kept. The file is mapped for the look and its
@@ -58,4 +64,5 @@ private:
     HANDLE file = INVALID_HANDLE_VALUE;
     std::uint64_t size = 0;  // 0 when the file cannot be mapped
     int threadLimit = 0;
+    size_t shareBytes = FRAME_SHARE_BYTES;
 };

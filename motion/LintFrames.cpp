@@ -16,9 +16,6 @@
 
 namespace {
 
-// Text per share: large enough that handing shares to threads costs nothing, small enough that a
-// share is still in the processor's cache from counting its lines to looking at them.
-constexpr size_t SHARE_BYTES = size_t{1} << 20;
 constexpr size_t MAX_SHARES = 256;
 constexpr int MAX_THREADS = 64;
 
@@ -172,16 +169,18 @@ struct Share {
 
 class FrameLook {
 public:
-    FrameLook(const FrameText& text, const Skeleton& skeleton, int threadLimit) : text(text), skeleton(skeleton)
+    FrameLook(const FrameText& text, const Skeleton& skeleton, FrameSharing sharing) : text(text), skeleton(skeleton)
     {
         addChannels(skeleton.root, owners);
         for (std::int32_t k = 0; k < std::int32_t(owners.size()); ++k) {
             if (isRotation(owners[size_t(k)].channel->kind)) rotations.push_back(k);
         }
-        const size_t bytes = size_t(text.end - text.begin);
-        const size_t available = size_t(threadLimit > 0 ? threadLimit : usableProcessors());
-        threads = int(std::clamp<size_t>(std::min(available, bytes / SHARE_BYTES), 1, MAX_THREADS));
-        shares.resize(threads == 1 ? 1 : std::clamp<size_t>(bytes / SHARE_BYTES, size_t(threads), MAX_SHARES));
+        // Shares of about shareBytes: large enough that handing them to threads costs nothing, small
+        // enough that one is still in the processor's cache from counting its lines to looking at them.
+        const size_t bytes = size_t(text.end - text.begin), worth = bytes / sharing.shareBytes;
+        const size_t available = size_t(sharing.threads > 0 ? sharing.threads : usableProcessors());
+        threads = int(std::clamp<size_t>(std::min(available, worth), 1, MAX_THREADS));
+        shares.resize(threads == 1 ? 1 : std::clamp<size_t>(worth, size_t(threads), MAX_SHARES));
     }
 
     void look(Findings& found)
@@ -307,7 +306,7 @@ private:
 
 }  // namespace
 
-void lookAtFrames(const FrameText& text, const Skeleton& skeleton, int threadLimit, Findings& found)
+void lookAtFrames(const FrameText& text, const Skeleton& skeleton, FrameSharing sharing, Findings& found)
 {
-    FrameLook(text, skeleton, threadLimit).look(found);
+    FrameLook(text, skeleton, sharing).look(found);
 }

@@ -17,8 +17,14 @@ struct FrameText {
     std::int64_t firstLine;
 };
 
+// How the text is shared out: at most `threads` threads (0: as many as there are usable processors),
+// each worth a share of about shareBytes.
+struct FrameSharing {
+    int threads;
+    size_t shareBytes;
+};
+
 // Notes what the frame lines make beside the values the reader stored for them (all frames kept):
 // values that are not plain numbers, blank, short and long lines, rotations that jump, lines after the
-// last frame. Large texts are cut into shares at line starts and looked at on up to threadLimit
-// threads (0: as many as there are usable processors).
-void lookAtFrames(const FrameText& text, const Skeleton& skeleton, int threadLimit, Findings& found);
+// last frame. A large text is cut into shares at line starts, looked at on several threads.
+void lookAtFrames(const FrameText& text, const Skeleton& skeleton, FrameSharing sharing, Findings& found);

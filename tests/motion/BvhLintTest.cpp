@@ -50,11 +50,12 @@ struct Linted {
     std::vector<std::string> messages;
 };
 
-Linted lint(const std::string& text, int threads = 0)
+Linted lint(const std::string& text, int threads = 0, size_t shareBytes = BvhLint::FRAME_SHARE_BYTES)
 {
     TempFile file(text);
     BvhLint lint(file.path());
     if (threads > 0) lint.limitThreads(threads);
+    lint.limitShareBytes(shareBytes);
     const LoadResult loaded = loadBvhFile(file.path());
     Linted result;
     std::vector<LintFinding> findings;
@@ -163,18 +164,18 @@ TEST(BvhLint, OddValuesAreFoundWhereverTheyFallOnALongLine)
     }
 }
 
-// Large enough to be cut into shares: the findings late in it are told with the same lines and counts
-// on one thread as on several.
-TEST(BvhLint, SharesOfALargeFileFindWhatOneThreadFinds)
+// Cut into many shares: the findings in later shares are told with the same lines and counts on one
+// thread as on several.
+TEST(BvhLint, SharesFindWhatOneThreadFinds)
 {
-    const int frames = 160000, shortEvery = 40000, odd = 123456, firstLine = 19;
+    const int frames = 4000, shortEvery = 1000, odd = 3456, firstLine = 19;
     std::string text = replace(HEADER, "Frames: 3", "Frames: " + std::to_string(frames));
     for (int f = 0; f < frames; ++f) {
         text += f == odd ? "1,5" : std::to_string(f % 7);
         text += f % shortEvery == shortEvery - 1 ? " 35 0 0 0 0 0 0\n" : " 35 0 0 0 0 0 0 0\n";
     }
     text += "1 2 3\n";
-    const Linted one = lint(text, 1), several = lint(text, 8);
+    const Linted one = lint(text, 1), several = lint(text, 3, 500);
     const std::vector<std::string> expected = {
         "short-frame@" + std::to_string(firstLine + shortEvery - 1) + "*" + std::to_string(frames / shortEvery),
         "partial-number@" + std::to_string(firstLine + odd) + "*1", "extra-lines@" + std::to_string(firstLine + frames) + "*1"};
