@@ -93,6 +93,19 @@ TEST(LintCommand, JsonLinesTellTheProfileAndTheFindings)
         "message": "Zrotation of joint \"Head\" jumps from 170 to -170 degrees between frames 1 and 2 (an angle wrapped, or a gimbal flip?)"}])j"));
 }
 
+// Whatever bytes a joint's name holds, the line is JSON: quotes, backslashes and control characters
+// escaped, a byte that is not UTF-8 replaced.
+TEST(LintCommand, JsonEscapesWhatAJointNameHolds)
+{
+    std::string text = figure("0 170 0");
+    text.replace(text.find("JOINT Head"), 10, "JOINT \"a\\b\x01\xE9\" Neck");
+    TempFile odd(text);
+    const std::vector<nlohmann::json> records = jsonLines(vexo("--lint --json " + quoted(odd.fsPath())).out);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0]["findings"][0]["message"],
+              "joint line \"JOINT \"a\\b\x01\xEF\xBF\xBD\" Neck\" has 3 words: the name kept is \"\"a\\b\x01\xEF\xBF\xBD\"\"");
+}
+
 #if !defined(_WIN32)
 // Names are bytes on Linux: one that is not UTF-8 is shown with U+FFFD and kept exactly in file_utf16,
 // where each byte that is not UTF-8 is the unit 0xDC00 + byte.
