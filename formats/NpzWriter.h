@@ -35,9 +35,10 @@ public:
     enum class Compression { Stored, Deflated };
 
     // stream: a file opened for writing bytes, at its start, which can seek (the zip library goes
-    // back to an entry's header once its data are written). It stays the caller's to close.
+    // back to an entry's header once its data are written). It stays the caller's to close, once
+    // the writer is gone.
     NpzWriter(FILE* stream, Compression compression);
-    ~NpzWriter();
+    ~NpzWriter();  // an archive not finished is closed as it is, for its caller to throw away
     NpzWriter(const NpzWriter&) = delete;
     NpzWriter& operator=(const NpzWriter&) = delete;
 

@@ -56,22 +56,26 @@ TEST(NpzWriter, TheSameArraysGiveTheSameBytesWithNumPysHeadersAndDate)
 
 TEST(NpzWriter, ArraysMustGetTheirBytesExactlyAndAFailedWriteIsReported)
 {
+    const float values[4] = {};
     TempFile file("", ".npz");
     FILE* stream = _wfopen(file.path(), TEXT("wb"));
-    const float values[4] = {};
-    NpzWriter npz(stream, NpzWriter::Compression::Stored);
-    ASSERT_TRUE(npz.beginArray("short", NpyType::float32(), {4}));
-    EXPECT_TRUE(npz.write(values, 12));
-    EXPECT_FALSE(npz.endArray());
-    EXPECT_FALSE(npz.finish());
-    EXPECT_EQ(npz.failure(), "fewer bytes than the array holds");
+    {
+        NpzWriter npz(stream, NpzWriter::Compression::Stored);
+        EXPECT_TRUE(npz.beginArray("short", NpyType::float32(), {4}));
+        EXPECT_TRUE(npz.write(values, 12));
+        EXPECT_FALSE(npz.endArray());
+        EXPECT_FALSE(npz.finish());
+        EXPECT_EQ(npz.failure(), "fewer bytes than the array holds");
+    }
     std::fclose(stream);
 
     TempFile readOnly("", ".npz");  // a stream every write to fails, as on a full disk
     FILE* unwritable = _wfopen(readOnly.path(), TEXT("rb"));
-    NpzWriter refused(unwritable, NpzWriter::Compression::Stored);
-    EXPECT_FALSE(refused.writeArray("values", NpyType::float32(), {4}, values) && refused.finish());
-    EXPECT_FALSE(refused.failure().empty());
+    {
+        NpzWriter refused(unwritable, NpzWriter::Compression::Stored);
+        EXPECT_FALSE(refused.writeArray("values", NpyType::float32(), {4}, values) && refused.finish());
+        EXPECT_FALSE(refused.failure().empty());
+    }
     std::fclose(unwritable);
 }
 
