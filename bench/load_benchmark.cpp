@@ -266,7 +266,7 @@ std::optional<Timing> timeVexoLoad(const fs::path& path, Loaded& loaded)
     const Stopwatch stopwatch;
     const bool ok = reader.read(wide.c_str(), *loaded.skeleton);
     const Timing timing = stopwatch.elapsed();
-    if (!ok) std::printf("VEXO refused the file: line %d: %s\n", reader.refusedLine(), reader.refusalReason().c_str());
+    if (!ok) std::printf("VEXO refused the file: line %lld: %s\n", static_cast<long long>(reader.refusedLine()), reader.refusalReason().c_str());
     return ok ? std::optional(timing) : std::nullopt;
 }
 

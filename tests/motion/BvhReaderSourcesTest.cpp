@@ -110,7 +110,7 @@ std::string motion(int channels, int frames)
     return text;
 }
 
-constexpr size_t SHARE = FrameLines::MIN_SHARE_BYTES;
+constexpr size_t SHARE = FrameLines::SHARE_BYTES;
 
 }  // namespace
 

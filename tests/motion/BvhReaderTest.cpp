@@ -366,7 +366,7 @@ TEST(BvhReader, AClaimedFrameCountCostsOnlyTheLinesTheFileHolds)
         {
             limitAddressSpaceGrowth(rlim_t{1} << 30);
             const LoadResult r = loadBvhFile(file.path());
-            std::fprintf(stderr, "%d: %s\n", r.line, r.reason.c_str());
+            std::fprintf(stderr, "%lld: %s\n", static_cast<long long>(r.line), r.reason.c_str());
             std::fflush(stderr);
             std::_Exit(r.reason == "file ends before frame 3 of 1000000000" ? 0 : 1);
         },
