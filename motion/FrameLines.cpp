@@ -128,7 +128,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
         if (values != nullptr && firstFrameOf(index, firstFrame)) {
             convertShare(share, firstFrame, values, channels, found, kept);
         } else {
-            view.release(share.begin, share.end);  // read again if it is converted later
+            release(share);  // read again if it is converted later
         }
     });
     // Every share is counted now: the lines are numbered until `frames` are found or a line is too long.
@@ -140,6 +140,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
     runOnShares([&](std::int64_t index) {
         std::int64_t firstFrame;
         if (!shares[index].converted && firstFrameOf(index, firstFrame)) {
+            shares[index].convertedLater = true;
             convertShare(shares[index], firstFrame, values, channels, nullptr, 0);
         }
     });
@@ -186,8 +187,9 @@ const char* FrameLines::shareStart(std::int64_t index) const
 {
     if (index == 0) return text;
     if (index == shareCount) return textEnd;
-    const auto bytes = static_cast<size_t>(textEnd - text);
-    const char* cut = text + bytes / static_cast<size_t>(shareCount) * static_cast<size_t>(index);
+    // bytes * index / shareCount, in parts whose products stay small (the remainder is below shareCount).
+    const auto bytes = static_cast<size_t>(textEnd - text), count = static_cast<size_t>(shareCount);
+    const char* cut = text + bytes / count * size_t(index) + bytes % count * size_t(index) / count;
     assert(cut > text && cut <= textEnd);
     if (cut[-1] == '\n') return cut;
     const auto* lf = static_cast<const char*>(std::memchr(cut, '\n', static_cast<size_t>(textEnd - cut)));
@@ -228,7 +230,9 @@ FrameLines::Statistics FrameLines::statistics() const
     statistics.shares = shareCount;
     for (std::int64_t i = 0; shares != nullptr && i < shareCount; ++i) {
         statistics.longestShare = std::max(statistics.longestShare, static_cast<size_t>(shares[i].end - shares[i].begin));
-        statistics.linesFoundAgain += shares[i].foundAgain;
+        statistics.convertedLater += shares[i].convertedLater;
+        statistics.linesPastKept += shares[i].linesPastKept;
+        statistics.releasedBytes += shares[i].releasedBytes;
     }
     return statistics;
 }
@@ -246,7 +250,7 @@ void FrameLines::convertShare(Share& share, std::int64_t firstFrame, float* valu
             found = kept[f - firstFrame];
         } else {
             LineReader::lineAt(p, textEnd, true, found.line, found.after);
-            ++share.foundAgain;
+            share.linesPastKept += kept != nullptr;
         }
         p = found.after;
         if (!parseFrameLine(found.line, values + f * channels, channels)) {
@@ -254,5 +258,13 @@ void FrameLines::convertShare(Share& share, std::int64_t firstFrame, float* valu
             break;
         }
     }
+    release(share);
+}
+
+// The share's pages go as soon as a thread is done with them, so that the text in memory at once is
+// about one share a thread, whatever the size of the file.
+void FrameLines::release(Share& share)
+{
     view.release(share.begin, share.end);
+    share.releasedBytes += static_cast<size_t>(share.end - share.begin);
 }

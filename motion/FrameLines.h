@@ -65,7 +65,9 @@ public:
     struct Statistics {
         std::int64_t shares = 0;
         size_t longestShare = 0;          // bytes: shareBytes and the rest of a line that crosses a cut
-        std::int64_t linesFoundAgain = 0;  // lines converted beyond the ones counting kept
+        std::int64_t convertedLater = 0;   // shares counted before those ahead of them, converted at the end
+        std::int64_t linesPastKept = 0;    // lines of shares converted right after counting that it did not keep
+        size_t releasedBytes = 0;          // given back to the system, a share at a time
     };
     Statistics statistics() const;
 
@@ -80,7 +82,9 @@ private:
         std::int64_t firstFrame = -1;      // once numbered (see numberCountedShares)
         bool converted = false;
         bool failed = false;
-        std::int64_t foundAgain = 0;
+        bool convertedLater = false;
+        std::int64_t linesPastKept = 0;
+        size_t releasedBytes = 0;
     };
 
     struct FoundLine {
@@ -100,6 +104,7 @@ private:
     void convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels, const FoundLine* kept,
                       int keptCount);
     const char* shareStart(std::int64_t index) const;
+    void release(Share& share);
 
     const FileView& view;
     const char* text;
