@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# ThreadSanitizer check of the code that starts threads: builds with clang and -fsanitize=thread the
+# test programs that exercise it (the reader's frame shares and the thread rule in motion_tests and
+# platform_core_tests; the ordered batches and --positions in commands_tests, with the vexo they
+# run), and runs those tests. Any report is fatal. Assertions stay on.
+#
+#   .ci/tsan.sh
+#
+# Silent on success. On failure it prints the tail of the failing step's log and exits non-zero.
+# Environment: VEXO_TSAN_BUILD (build directory, default build/tsan), VEXO_JOBS (parallel jobs,
+# default 2), CC/CXX (default clang).
+set -euo pipefail
+
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${VEXO_TSAN_BUILD:-$repo/build/tsan}"
+jobs="${VEXO_JOBS:-2}"
+cc="${CC:-clang}"
+cxx="${CXX:-clang++}"
+flags="-fsanitize=thread -fno-omit-frame-pointer -O1 -g"
+
+for tool in cmake "$cc" "$cxx"; do
+  command -v "$tool" >/dev/null || { echo "tsan: $tool not found" >&2; exit 1; }
+done
+generator=()
+command -v ninja >/dev/null && generator=(-G Ninja)
+mkdir -p "$build"
+
+# Runs a step with its output in a log; shows the log's tail only when the step fails.
+step() {
+  local name="$1"
+  shift
+  local log="$build/$name.log"
+  if ! "$@" >"$log" 2>&1; then
+    echo "tsan: $name failed (full log: $log)" >&2
+    tail -n 80 "$log" >&2
+    exit 1
+  fi
+}
+
+step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+  -DVEXO_BUILD_TESTS=ON -DVEXO_BUILD_BENCH=OFF
+step build cmake --build "$build" -j "$jobs" --target motion_tests platform_core_tests commands_tests vexo
+
+# A report ends the test program (and vexo run by a test) with a failure.
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+step motion-tests "$build/tests/motion/motion_tests"
+step platform-core-tests "$build/tests/platform/platform_core_tests"
+step commands-tests "$build/tests/commands/commands_tests" --gtest_filter='OrderedBatches.*:CommandLine.Positions*'
