@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sanitizer check: builds every test program, the programs they drive and the fuzz targets with
 # clang, AddressSanitizer and UndefinedBehaviorSanitizer (any report is fatal), runs the unit and
-# GL tests with leak checking, runs the GUI tests, then fuzzes every target for SECONDS (default
-# 60; 0 skips fuzzing) from a scratch copy of its seeds and regressions.
+# GL tests with leak checking (but those labelled "large", which the plain build runs), runs the GUI
+# tests, then fuzzes every target for SECONDS (default 60; 0 skips fuzzing) from a scratch copy of
+# its seeds and regressions.
 #
 #   .ci/sanitize.sh [SECONDS]
 #
@@ -72,7 +73,7 @@ step build cmake --build "$build" -j "$jobs"
 dri_driver="$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)"
 leak_checked=(env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=1}"
               LSAN_OPTIONS="suppressions=$repo/.ci/lsan.supp:print_suppressions=0" LD_PRELOAD="$dri_driver")
-step ctest "${leak_checked[@]}" ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE "gui|sandbox"
+step ctest "${leak_checked[@]}" ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE "gui|sandbox|large"
 step ctest-gui env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=0}" \
   ctest --test-dir "$build" --output-on-failure -j "$jobs" -L "gui|sandbox"
 
