@@ -104,8 +104,7 @@ FrameLines::FrameLines(const FileView& view, const char* text, const char* end, 
     const auto bytes = static_cast<size_t>(end - text);
     shareBytes = std::clamp<size_t>(shareBytes, 1, SHARE_BYTES);
     // Enough shares that none is longer than shareBytes (but for where its last line ends), at least
-    // one a thread, and no more than the text has bytes, so that every cut but the first lies past
-    // the text's first byte (see shareStart).
+    // one a thread, and no more than the text has bytes (see shareStart).
     const size_t cuts = bytes / shareBytes + (bytes % shareBytes != 0);
     shareCount = static_cast<std::int64_t>(std::min(std::max({cuts, size_t(std::clamp(threads, 1, MAX_THREADS)), size_t{1}}),
                                                     std::max<size_t>(bytes, 1)));
@@ -121,7 +120,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
         // Found by the thread that takes the share, not all up front: a page of the text once touched
         // stays in the process's memory (on some systems with megabytes around it) until released.
         share.begin = shareStart(index);
-        share.end = shareStart(index + 1);
+        share.end = cut(index + 1);
         FoundLine found[KEPT_LINES];  // the first lines counted, kept for converting them right after
         const int kept = countShare(share, found);
         std::int64_t firstFrame;
@@ -180,27 +179,36 @@ void FrameLines::runOnShares(const Work& work)
     });
 }
 
-// Shares start at line starts: the first one at or after an even cut of the text. That looks at the
-// byte before the cut, which is in the text: there are no more shares than bytes, so every cut but
-// the first lies at least one byte in.
-const char* FrameLines::shareStart(std::int64_t index) const
+// The text cut evenly: cut(0) is its start, cut(shareCount) its end.
+const char* FrameLines::cut(std::int64_t index) const
 {
-    if (index == 0) return text;
-    if (index == shareCount) return textEnd;
     // bytes * index / shareCount, in parts whose products stay small (the remainder is below shareCount).
     const auto bytes = static_cast<size_t>(textEnd - text), count = static_cast<size_t>(shareCount);
-    const char* cut = text + bytes / count * size_t(index) + bytes % count * size_t(index) / count;
-    assert(cut > text && cut <= textEnd);
-    if (cut[-1] == '\n') return cut;
-    const auto* lf = static_cast<const char*>(std::memchr(cut, '\n', static_cast<size_t>(textEnd - cut)));
-    return lf != nullptr ? lf + 1 : textEnd;
+    return text + bytes / count * size_t(index) + bytes % count * size_t(index) / count;
+}
+
+// A share holds the lines that start between its cut and the next (the last of them may run past
+// the next cut, and past many when it is long): it begins at the first of them, or at the next cut
+// when there is none. Finding it looks at the byte before the cut, which is in the text (there are
+// no more shares than bytes, so every cut but the first lies at least one byte in), and no further
+// than the next cut, so finding every share's start reads the text once whatever its lines' lengths.
+const char* FrameLines::shareStart(std::int64_t index) const
+{
+    const char* from = cut(index);
+    const char* next = cut(index + 1);
+    if (index == 0) return from;  // the text starts a line
+    assert(from > text);
+    if (from[-1] == '\n') return from;
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(next - from)));
+    return lf != nullptr ? lf + 1 : next;
 }
 
 // Counts the share's lines, keeping the first KEPT_LINES of them in kept; returns how many it kept.
 int FrameLines::countShare(Share& share, FoundLine* kept)
 {
     int keptCount = 0;
-    for (const char* p = share.begin; p < share.end && share.lines < frames;) {
+    const char* p = share.begin;
+    for (; p < share.end && share.lines < frames;) {
         // The whole text is given, so a line is always found whole, also past the share's end.
         FoundLine found;
         if (LineReader::lineAt(p, textEnd, true, found.line, found.after) == LineReader::Found::TOO_LONG) {
@@ -212,6 +220,7 @@ int FrameLines::countShare(Share& share, FoundLine* kept)
         share.last = found.line;
         p = found.after;
     }
+    share.reach = std::max(p, share.end);
     share.counted.store(true, std::memory_order_release);
     return keptCount;
 }
@@ -229,7 +238,7 @@ FrameLines::Statistics FrameLines::statistics() const
     Statistics statistics;
     statistics.shares = shareCount;
     for (std::int64_t i = 0; shares != nullptr && i < shareCount; ++i) {
-        statistics.longestShare = std::max(statistics.longestShare, static_cast<size_t>(shares[i].end - shares[i].begin));
+        statistics.longestShare = std::max(statistics.longestShare, static_cast<size_t>(shares[i].reach - shares[i].begin));
         statistics.convertedLater += shares[i].convertedLater;
         statistics.linesPastKept += shares[i].linesPastKept;
         statistics.releasedBytes += shares[i].releasedBytes;
@@ -265,6 +274,6 @@ void FrameLines::convertShare(Share& share, std::int64_t firstFrame, float* valu
 // about one share a thread, whatever the size of the file.
 void FrameLines::release(Share& share)
 {
-    view.release(share.begin, share.end);
-    share.releasedBytes += static_cast<size_t>(share.end - share.begin);
+    view.release(share.begin, share.reach);
+    share.releasedBytes += static_cast<size_t>(share.reach - share.begin);
 }

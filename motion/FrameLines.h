@@ -64,7 +64,7 @@ public:
     // How the text was cut and read, after read().
     struct Statistics {
         std::int64_t shares = 0;
-        size_t longestShare = 0;          // bytes: shareBytes and the rest of a line that crosses a cut
+        size_t longestShare = 0;          // bytes its lines span: shareBytes and the rest of a line past the cut
         std::int64_t convertedLater = 0;   // shares counted before those ahead of them, converted at the end
         std::int64_t linesPastKept = 0;    // lines of shares converted right after counting that it did not keep
         size_t releasedBytes = 0;          // given back to the system, a share at a time
@@ -73,8 +73,9 @@ public:
 
 private:
     struct Share {
-        const char* begin = nullptr;
-        const char* end = nullptr;
+        const char* begin = nullptr;  // its first line
+        const char* end = nullptr;    // the next cut: its lines start before it
+        const char* reach = nullptr;  // where its last line counted ends (at least end)
         std::int64_t lines = 0;  // up to the first line too long, or `frames`
         bool tooLong = false;
         TextLine last;
@@ -103,6 +104,7 @@ private:
     bool firstFrameOf(std::int64_t index, std::int64_t& firstFrame);
     void convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels, const FoundLine* kept,
                       int keptCount);
+    const char* cut(std::int64_t index) const;
     const char* shareStart(std::int64_t index) const;
     void release(Share& share);
 
