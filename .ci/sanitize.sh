@@ -29,34 +29,13 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
+check=sanitize
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VEXO_SANITIZE_BUILD:-$repo/build/sanitize}"
-jobs="${VEXO_JOBS:-2}"
-cc="${CC:-clang}"
-cxx="${CXX:-clang++}"
+source "$repo/.ci/checked-build.sh"
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all"
-
-for tool in cmake "$cc" "$cxx"; do
-  command -v "$tool" >/dev/null || { echo "sanitize: $tool not found" >&2; exit 1; }
-done
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-
-mkdir -p "$build"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/vexo-sanitize.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
-
-# Runs a step with its output in a log; shows the log's tail only when the step fails.
-step() {
-  local name="$1"
-  shift
-  local log="$build/$name.log"
-  if ! "$@" >"$log" 2>&1; then
-    echo "sanitize: $name failed (full log: $log)" >&2
-    tail -n 60 "$log" >&2
-    exit 1
-  fi
-}
 
 asan_options="strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"

@@ -11,31 +11,11 @@
 # default 2), CC/CXX (default clang).
 set -euo pipefail
 
+check=tsan
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VEXO_TSAN_BUILD:-$repo/build/tsan}"
-jobs="${VEXO_JOBS:-2}"
-cc="${CC:-clang}"
-cxx="${CXX:-clang++}"
+source "$repo/.ci/checked-build.sh"
 flags="-fsanitize=thread -fno-omit-frame-pointer -O1 -g"
-
-for tool in cmake "$cc" "$cxx"; do
-  command -v "$tool" >/dev/null || { echo "tsan: $tool not found" >&2; exit 1; }
-done
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-mkdir -p "$build"
-
-# Runs a step with its output in a log; shows the log's tail only when the step fails.
-step() {
-  local name="$1"
-  shift
-  local log="$build/$name.log"
-  if ! "$@" >"$log" 2>&1; then
-    echo "tsan: $name failed (full log: $log)" >&2
-    tail -n 80 "$log" >&2
-    exit 1
-  fi
-}
 
 step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
