@@ -208,7 +208,7 @@ int FrameLines::countShare(Share& share, FoundLine* kept)
 {
     int keptCount = 0;
     const char* p = share.begin;
-    for (; p < share.end && share.lines < frames;) {
+    while (p < share.end && share.lines < frames) {
         // The whole text is given, so a line is always found whole, also past the share's end.
         FoundLine found;
         if (LineReader::lineAt(p, textEnd, true, found.line, found.after) == LineReader::Found::TOO_LONG) {
