@@ -82,6 +82,8 @@ inline std::uint64_t blanksIn(const char* block)
 
 // ===== The SSE2 form, which every x86-64 processor has =====
 
+// Whether the SSE2 forms are built: the one test for it, which the lint pass's token masks
+// (TokenMasks.cpp) follow too.
 #if defined(__x86_64__) || defined(_M_X64)
 #define VEXO_FRAME_SCAN_SSE2 1
 #endif
