@@ -1,18 +1,20 @@
 #include "commands/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "commands/Commands.h"
 #include "motion/BvhNumbers.h"
 #include "resources/WideText.h"
-#include "commands/Commands.h"
 
 namespace {
 
 constexpr const char* USAGE =
     "Usage: vexo [--realtime] [FILE]             open the viewer, optionally on a BVH file; --realtime\n"
     "                                            plays at the file's frame time\n"
-    "       vexo --check FILE...                 check BVH files; say why one is refused\n"
+    "       vexo --check FILE|FOLDER...          check BVH files (folders: every *.bvh below them);\n"
+    "                                            say why one is refused\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
     "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
@@ -26,19 +28,67 @@ constexpr const char* USAGE =
 
 using Mode = CommandLine::Mode;
 
-bool isOption(LPCWSTR argument, const WCHAR* name)
+// How many file arguments a mode takes.
+enum class Files { None, AtLeastOne, One };
+
+// The options that choose a mode: what follows each (the output it writes, when missing is not
+// null) and the files it takes.
+struct ModeOption {
+    const WCHAR* name;
+    Mode mode;
+    Files files;
+    const char* missing = nullptr;  // the error when the output is not named; null: no output
+};
+constexpr ModeOption MODE_OPTIONS[] = {
+    {TEXT("--check"), Mode::Check, Files::AtLeastOne},
+    {TEXT("--positions"), Mode::Positions, Files::One},
+    {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
+    {TEXT("--render"), Mode::Render, Files::One, "--render needs the directory to write to"},
+    {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
+    {TEXT("--help"), Mode::Help, Files::None},
+    {TEXT("--version"), Mode::Version, Files::None},
+};
+
+// The options that qualify a mode, and the modes they belong to (the viewer is Mode::Viewer).
+struct Qualifier {
+    const WCHAR* name;
+    std::vector<Mode> modes;
+};
+const Qualifier QUALIFIERS[] = {
+    {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
+    {TEXT("--from"), {Mode::Render}},
+    {TEXT("--to"), {Mode::Render}},
+    {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
+    {TEXT("--realtime"), {Mode::Viewer}},
+};
+
+const ModeOption* modeOption(WideTextView argument)
 {
-    return WideTextView(argument) == name;
+    const auto found = std::find_if(std::begin(MODE_OPTIONS), std::end(MODE_OPTIONS),
+                                    [&](const ModeOption& option) { return argument == option.name; });
+    return found != std::end(MODE_OPTIONS) ? found : nullptr;
 }
 
-bool setMode(CommandLine& line, Mode mode, LPCWSTR argument)
+const ModeOption& modeOption(Mode mode)
 {
-    if (line.mode != Mode::Viewer && line.mode != mode) {
-        line.error = "option " + toUtf8(argument) + " cannot be combined with the one before it";
-        return false;
+    return *std::find_if(std::begin(MODE_OPTIONS), std::end(MODE_OPTIONS),
+                         [&](const ModeOption& option) { return option.mode == mode; });
+}
+
+std::string modeName(Mode mode)
+{
+    return mode == Mode::Viewer ? "the viewer" : toUtf8(modeOption(mode).name);
+}
+
+// "--frame belongs to --positions or --snapshot"
+std::string belongsTo(const Qualifier& qualifier)
+{
+    std::string text = toUtf8(qualifier.name) + " belongs to ";
+    for (size_t i = 0; i < qualifier.modes.size(); ++i) {
+        if (i > 0) text += i + 1 == qualifier.modes.size() ? " or " : ", ";
+        text += modeName(qualifier.modes[i]);
     }
-    line.mode = mode;
-    return true;
+    return text;
 }
 
 bool parseNumber(const std::string& text, std::int32_t& number)
@@ -85,61 +135,68 @@ bool parseSize(CommandLine& line, LPCWSTR value)
     return true;
 }
 
-// The options that write pictures, each followed by what it writes to.
-struct OutputOption {
-    const WCHAR* name;
-    Mode mode;
-    const char* missing;  // the error when the output is not named
-};
-constexpr OutputOption OUTPUT_OPTIONS[] = {
-    {TEXT("--snapshot"), Mode::Snapshot, "--snapshot needs the PNG file to write"},
-    {TEXT("--render"), Mode::Render, "--render needs the directory to write to"},
-    {TEXT("--thumbnail"), Mode::Thumbnail, "--thumbnail needs the PNG file to write"},
+// What parse() collects before the mode is known.
+struct Given {
+    std::vector<const Qualifier*> qualifiers;
+    LPCWSTR size = nullptr;  // read once the mode is known, as a thumbnail's is one number
 };
 
-const OutputOption* outputOption(LPCWSTR argument)
+// The qualifiers fit the mode, the files fit its count; then the size is read.
+bool checkShape(CommandLine& line, const Given& given)
 {
-    for (const OutputOption& option : OUTPUT_OPTIONS) {
-        if (isOption(argument, option.name)) return &option;
+    for (const Qualifier* qualifier : given.qualifiers) {
+        if (std::find(qualifier->modes.begin(), qualifier->modes.end(), line.mode) == qualifier->modes.end()) {
+            line.error = belongsTo(*qualifier);
+            return false;
+        }
     }
-    return nullptr;
-}
-
-const char* modeOption(Mode mode)
-{
-    switch (mode) {
-    case Mode::Positions: return "--positions";
-    case Mode::Snapshot: return "--snapshot";
-    case Mode::Render: return "--render";
-    case Mode::Thumbnail: return "--thumbnail";
-    default: return "";
-    }
-}
-
-// The size is read once the mode is known, as a thumbnail's is one number.
-bool checkShape(CommandLine& line, bool sizeGiven, LPCWSTR sizeValue)
-{
-    const bool picture = line.mode == Mode::Snapshot || line.mode == Mode::Render || line.mode == Mode::Thumbnail;
     if (line.mode == Mode::Thumbnail) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
-    if (sizeGiven && picture && !parseSize(line, sizeValue)) return false;
-    if (line.frame && line.mode != Mode::Positions && line.mode != Mode::Snapshot) {
-        line.error = "--frame belongs to --positions or --snapshot";
-    } else if ((line.from || line.to) && line.mode != Mode::Render) {
-        line.error = std::string(line.from ? "--from" : "--to") + " belongs to --render";
-    } else if (sizeGiven && !picture) {
-        line.error = "--size belongs to --snapshot, --render or --thumbnail";
-    } else if (line.realtime && line.mode != Mode::Viewer) {
-        line.error = "--realtime belongs to the viewer";
-    } else if (line.from && line.to && *line.from > *line.to) {
+    if (given.size != nullptr && !parseSize(line, given.size)) return false;
+    const Files files = line.mode == Mode::Viewer ? Files::None : modeOption(line.mode).files;
+    const std::string name = modeName(line.mode);
+    if (line.from && line.to && *line.from > *line.to) {
         line.error = "--from " + std::to_string(*line.from) + " is after --to " + std::to_string(*line.to);
-    } else if (line.mode == Mode::Check && line.files.empty()) {
-        line.error = "--check needs at least one file";
-    } else if ((line.mode == Mode::Positions || picture) && line.files.size() != 1) {
-        line.error = std::string(modeOption(line.mode)) + " needs exactly one file";
+    } else if (files == Files::AtLeastOne && line.files.empty()) {
+        line.error = name + " needs at least one file";
+    } else if (files == Files::One && line.files.size() != 1) {
+        line.error = name + " needs exactly one file";
     } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
         line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
     }
     return line.error.empty();
+}
+
+bool setMode(CommandLine& line, const ModeOption& option, LPCWSTR argument)
+{
+    if (line.mode != Mode::Viewer && line.mode != option.mode) {
+        line.error = "option " + toUtf8(argument) + " cannot be combined with the one before it";
+        return false;
+    }
+    line.mode = option.mode;
+    return true;
+}
+
+// Reads the qualifier at arguments[i] and its value, if it takes one (i then moves past it).
+void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier, int count, LPWSTR* arguments, int& i)
+{
+    const WideTextView name = qualifier.name;
+    given.qualifiers.push_back(&qualifier);
+    if (name == TEXT("--realtime")) {
+        line.realtime = true;
+        return;
+    }
+    LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
+    if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
+    else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
+    else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
+    else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
+}
+
+const Qualifier* qualifier(WideTextView argument)
+{
+    const auto found = std::find_if(std::begin(QUALIFIERS), std::end(QUALIFIERS),
+                                    [&](const Qualifier& q) { return argument == q.name; });
+    return found != std::end(QUALIFIERS) ? found : nullptr;
 }
 
 }  // namespace
@@ -156,44 +213,25 @@ std::string toUtf8(LPCWSTR text)
 CommandLine CommandLine::parse(int count, LPWSTR* arguments)
 {
     CommandLine line;
+    Given given;
     bool optionsEnded = false;
-    bool sizeGiven = false;
-    LPCWSTR sizeValue = nullptr;
     for (int i = 1; i < count && line.error.empty(); ++i) {
-        LPCWSTR argument = arguments[i];
-        const bool option = !optionsEnded && WideTextView(argument).starts_with(TEXT("--"));
-        if (!option) {
-            line.files.push_back(argument);
-        } else if (isOption(argument, TEXT("--"))) {
+        const WideTextView argument = arguments[i];
+        if (optionsEnded || !argument.starts_with(TEXT("--"))) {
+            line.files.push_back(arguments[i]);
+        } else if (argument == TEXT("--")) {
             optionsEnded = true;
-        } else if (isOption(argument, TEXT("--check"))) {
-            setMode(line, Mode::Check, argument);
-        } else if (isOption(argument, TEXT("--positions"))) {
-            setMode(line, Mode::Positions, argument);
-        } else if (const OutputOption* output = outputOption(argument)) {
-            if (!setMode(line, output->mode, argument)) continue;
+        } else if (const ModeOption* mode = modeOption(argument)) {
+            if (!setMode(line, *mode, arguments[i]) || mode->missing == nullptr) continue;
             line.output = i + 1 < count ? arguments[++i] : nullptr;
-            if (line.output == nullptr) line.error = output->missing;
-        } else if (isOption(argument, TEXT("--help"))) {
-            setMode(line, Mode::Help, argument);
-        } else if (isOption(argument, TEXT("--version"))) {
-            setMode(line, Mode::Version, argument);
-        } else if (isOption(argument, TEXT("--frame"))) {
-            parseFrameNumber(line, line.frame, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, TEXT("--from"))) {
-            parseFrameNumber(line, line.from, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, TEXT("--to"))) {
-            parseFrameNumber(line, line.to, argument, i + 1 < count ? arguments[++i] : nullptr);
-        } else if (isOption(argument, TEXT("--size"))) {
-            sizeValue = i + 1 < count ? arguments[++i] : nullptr;
-            sizeGiven = true;
-        } else if (isOption(argument, TEXT("--realtime"))) {
-            line.realtime = true;
+            if (line.output == nullptr) line.error = mode->missing;
+        } else if (const Qualifier* option = qualifier(argument)) {
+            parseQualifier(line, given, *option, count, arguments, i);
         } else {
-            line.error = "unknown option " + toUtf8(argument);
+            line.error = "unknown option " + toUtf8(arguments[i]);
         }
     }
-    if (line.error.empty()) checkShape(line, sizeGiven, sizeValue);
+    if (line.error.empty()) checkShape(line, given);
     return line;
 }
 
@@ -212,11 +250,11 @@ int runCommand(const CommandLine& line)
     switch (line.mode) {
     case Mode::Help: std::fputs(USAGE, stdout); return 0;
     case Mode::Version: std::puts("VEXO 1.0.0.2"); return 0;
-    case Mode::Check: return runCheck(line.files);
-    case Mode::Positions: return runPositions(line.files[0], line.frame.value_or(0));
-    case Mode::Snapshot: return runSnapshot(line.files[0], line.output, line.frame.value_or(1), line.size);
-    case Mode::Render: return runRender(line.files[0], line.output, line.from.value_or(1), line.to, line.size);
-    case Mode::Thumbnail: return runThumbnail(line.files[0], line.output, line.size);
+    case Mode::Check: return runCheck(line);
+    case Mode::Positions: return runPositions(line);
+    case Mode::Snapshot: return runSnapshot(line);
+    case Mode::Render: return runRender(line);
+    case Mode::Thumbnail: return runThumbnail(line);
     case Mode::Viewer: break;
     }
     return 2;

@@ -6,8 +6,9 @@
 
 #include "platform/win32.h"
 
-// The options of the command line. Arguments that begin with "--" are options, "--" ends them;
-// a bare first argument names the start-up file of the viewer.
+// The options of the command line. Arguments that begin with "--" are options, "--" ends them; the
+// others name files (and, where a mode walks them, folders). Without a mode option, the first names
+// the start-up file of the viewer.
 struct CommandLine {
     enum class Mode { Viewer, Check, Positions, Snapshot, Render, Thumbnail, Help, Version };
 
@@ -23,7 +24,7 @@ struct CommandLine {
 
     Mode mode = Mode::Viewer;
     std::vector<LPCWSTR> files;
-    LPCWSTR output = nullptr;           // the image file of --snapshot and --thumbnail, --render's directory
+    LPCWSTR output = nullptr;           // what the mode writes to: a file, or --render's directory
     std::optional<std::int32_t> frame;  // 1-based, as are from and to
     std::optional<std::int32_t> from;
     std::optional<std::int32_t> to;

@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <vector>
 
 #include "platform/win32.h"
 #include "resources/Image.h"
@@ -15,30 +13,32 @@ int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);
 // stderr, and 1, when it could not be drawn (out of memory) or written.
 int writePicture(bool drawn, const Image& picture, LPCWSTR output);
 
-// `vexo --check FILE...`: one line per file on stdout; 0 when all were accepted, 1 when any was
-// refused.
-int runCheck(const std::vector<LPCWSTR>& files);
+// Each mode takes the command line it was chosen by, checked for the options and files it needs.
+
+// `vexo --check FILE|FOLDER...`: one line per file on stdout, folders walked for their BVH files,
+// which are read several at a time on every processor; 0 when all were accepted, 1 when any was
+// refused or a folder could not be read.
+int runCheck(const CommandLine& line);
 
 // `vexo --positions [--frame N] FILE`: the world position of every joint as CSV on stdout, for
 // every frame, or only frame N (1-based) when frame is not 0. 1 when the file is refused, 2 when
 // the frame does not exist.
-int runPositions(LPCWSTR file, std::int32_t frame);
+int runPositions(const CommandLine& line);
 
 // `vexo --snapshot OUT.png [--frame N] [--size WxH] FILE`: the picture the viewer's window shows
 // at frame N (1-based) after loading FILE and stepping to N, drawn offscreen and written as PNG.
 // 1 when the file is refused or the picture cannot be made or written, 2 when the frame does not
 // exist; nothing is written then.
-int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::Size size);
+int runSnapshot(const CommandLine& line);
 
 // `vexo --render DIR [--from N] [--to M] [--size WxH] FILE`: the viewer's pictures of frames N to
 // M (default: the last) while playing, as DIR/frame_000001.png and so on, numbered by frame. DIR
 // is made when missing. Progress on stderr when it is a terminal, and a closing line with the
 // frames written and the frames per second. 1 and 2 as for runSnapshot.
-int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
-              CommandLine::Size size);
+int runRender(const CommandLine& line);
 
 // `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no
 // control bar, no text), N pixels square, the camera framing the whole skeleton whatever the
 // file's units, as PNG: a file manager's thumbnail. Only the first frame's numbers are converted,
 // but the whole file is checked: a refused file gives 1 and no picture.
-int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size);
+int runThumbnail(const CommandLine& line);

@@ -5,10 +5,11 @@
 
 #include "commands/CommandLine.h"
 
-LoadedMotion::LoadedMotion(LPCWSTR path, BvhReader::Keep keep)
+LoadedMotion::LoadedMotion(LPCWSTR path, BvhReader::Keep keep, int threads)
     : loaded(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))))
 {
     BvhReader reader;
+    if (threads > 0) reader.limitThreads(threads);
     if (loaded == nullptr) {
         refusalLine = toUtf8(path) + ":0: refused: out of memory";
     } else if (!reader.read(path, *loaded, keep)) {

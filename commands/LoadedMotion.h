@@ -7,10 +7,10 @@
 #include "platform/win32.h"
 
 // A BVH file read for a command-line job: the skeleton when accepted, else the refusal line
-// "FILE:LINE: refused: REASON".
+// "FILE:LINE: refused: REASON". threads: how many the reader may use, 0 for as many as it finds worth it.
 class LoadedMotion {
 public:
-    explicit LoadedMotion(LPCWSTR path, BvhReader::Keep keep = BvhReader::Keep::AllFrames);
+    explicit LoadedMotion(LPCWSTR path, BvhReader::Keep keep = BvhReader::Keep::AllFrames, int threads = 0);
     ~LoadedMotion();
     LoadedMotion(const LoadedMotion&) = delete;
     LoadedMotion& operator=(const LoadedMotion&) = delete;

@@ -132,9 +132,10 @@ bool writeFrames(const FrameRows& rows, std::int32_t first, std::int32_t last)
 
 }  // namespace
 
-int runPositions(LPCWSTR file, std::int32_t frame)
+int runPositions(const CommandLine& line)
 {
-    LoadedMotion motion(file);
+    const std::int32_t frame = line.frame.value_or(0);  // 0: every frame
+    LoadedMotion motion(line.files[0]);
     if (!motion.ok()) {
         std::fprintf(stderr, "%s\n", motion.refusal().c_str());
         return 1;

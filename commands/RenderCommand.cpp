@@ -1,47 +1,14 @@
-#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
-#include "resources/WideText.h"
 #include "commands/Commands.h"
+#include "commands/FolderWalk.h"
 #include "commands/OffscreenViewer.h"
+#include "commands/Progress.h"
+#include "resources/WideText.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Frames written so far: a bar redrawn in place when stderr is a terminal, and a closing line.
-class Progress {
-public:
-    explicit Progress(std::int32_t total) : total(total), terminal(_isatty(_fileno(stderr)) != 0) {}
-
-    void frameWritten()
-    {
-        ++written;
-        if (!terminal) return;
-        constexpr int WIDTH = 30;
-        const int filled = static_cast<int>(std::int64_t{written} * WIDTH / total);
-        std::fprintf(stderr, "\r[%s%s] %d/%d frames, %.1f fps ", std::string(filled, '#').c_str(),
-                     std::string(WIDTH - filled, '.').c_str(), written, total, framesPerSecond());
-        std::fflush(stderr);
-    }
-
-    void finish(const std::string& directory) const
-    {
-        if (terminal && written > 0) std::fputc('\n', stderr);
-        std::fprintf(stderr, "vexo: wrote %d frames to %s in %.2f s, %.1f frames per second\n", written,
-                     directory.c_str(), seconds(), framesPerSecond());
-    }
-
-private:
-    double seconds() const { return std::chrono::duration<double>(Clock::now() - start).count(); }
-    double framesPerSecond() const { return seconds() > 0.0 ? written / seconds() : 0.0; }
-
-    std::int32_t total;
-    std::int32_t written = 0;
-    bool terminal;
-    Clock::time_point start = Clock::now();
-};
 
 // The directory, made when it is missing (its parent must exist).
 bool ensureDirectory(LPCWSTR directory)
@@ -56,24 +23,28 @@ WideText framePath(LPCWSTR directory, std::int32_t frame)
 {
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06d.png", frame);
-    WideText path(directory);
-    if (!path.empty() && path.back() != TEXT('/')) path += TEXT('/');
-    for (const char* c = name; *c != '\0'; ++c) path += static_cast<WCHAR>(*c);
-    return path;
+    return joinPath(directory, WideText(name, name + std::strlen(name)));
+}
+
+void reportWritten(std::int32_t frames, const std::string& directory, const Progress& progress)
+{
+    std::fprintf(stderr, "vexo: wrote %d frames to %s in %.2f s, %.1f frames per second\n", frames, directory.c_str(),
+                 progress.seconds(), progress.itemsPerSecond());
 }
 
 }  // namespace
 
-int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<std::int32_t> to,
-              CommandLine::Size size)
+int runRender(const CommandLine& line)
 {
+    LPCWSTR directory = line.output;
+    const std::int32_t from = line.from.value_or(1);
     OffscreenViewer offscreen;
-    if (!offscreen.open(file, size)) {
+    if (!offscreen.open(line.files[0], line.size)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }
     const std::int32_t last = offscreen.lastFrame();
-    const std::int32_t until = to.value_or(last);
+    const std::int32_t until = line.to.value_or(last);
     if (from > last) return frameBeyondLast("--from", from, last);
     if (until > last) return frameBeyondLast("--to", until, last);
     const std::string directoryName = toUtf8(directory);
@@ -84,19 +55,22 @@ int runRender(LPCWSTR file, LPCWSTR directory, std::int32_t from, std::optional<
 
     offscreen.stepTo(from);
     offscreen.play();
-    Progress progress(until - from + 1);
+    Progress progress(until - from + 1, "frames");
     Image picture;
+    std::int32_t written = 0;
     for (std::int32_t frame = from;; ++frame) {
         const WideText path = framePath(directory, frame);
-        if (!offscreen.draw(picture) || !picture.savePng(path.c_str())) {
-            progress.finish(directoryName);
-            std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(path.c_str()).c_str());
-            return 1;
+        if (const int status = writePicture(offscreen.draw(picture), picture, path.c_str()); status != 0) {
+            progress.wipe();
+            reportWritten(written, directoryName, progress);
+            return status;
         }
-        progress.frameWritten();
+        ++written;
+        progress.advance();
         if (frame == until) break;
         offscreen.tick();
     }
-    progress.finish(directoryName);
+    progress.wipe();
+    reportWritten(written, directoryName, progress);
     return 0;
 }

@@ -2,18 +2,20 @@
 
 #include "commands/Commands.h"
 #include "commands/OffscreenViewer.h"
+#include "commands/WholeFile.h"
 
-int runSnapshot(LPCWSTR file, LPCWSTR output, std::int32_t frame, CommandLine::Size size)
+int runSnapshot(const CommandLine& line)
 {
+    const std::int32_t frame = line.frame.value_or(1);
     OffscreenViewer offscreen;
-    if (!offscreen.open(file, size)) {
+    if (!offscreen.open(line.files[0], line.size)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }
     if (frame > offscreen.lastFrame()) return frameBeyondLast("--frame", frame, offscreen.lastFrame());
     offscreen.stepTo(frame);
     Image picture;
-    return writePicture(offscreen.draw(picture), picture, output);
+    return writePicture(offscreen.draw(picture), picture, line.output);
 }
 
 int writePicture(bool drawn, const Image& picture, LPCWSTR output)
@@ -22,8 +24,13 @@ int writePicture(bool drawn, const Image& picture, LPCWSTR output)
         std::fputs("vexo: out of memory for the picture\n", stderr);
         return 1;
     }
-    if (!picture.savePng(output)) {
+    WholeFile file(output);
+    if (!picture.savePng(file.temporaryPath())) {
         std::fprintf(stderr, "vexo: cannot write %s\n", toUtf8(output).c_str());
+        return 1;
+    }
+    if (!file.commit()) {
+        std::fprintf(stderr, "%s\n", file.failure().c_str());
         return 1;
     }
     return 0;

@@ -11,18 +11,18 @@ constexpr float MARGIN = 0.08f;
 
 }  // namespace
 
-int runThumbnail(LPCWSTR file, LPCWSTR output, CommandLine::Size size)
+int runThumbnail(const CommandLine& line)
 {
-    LoadedMotion motion(file, BvhReader::Keep::FirstFrame);
+    LoadedMotion motion(line.files[0], BvhReader::Keep::FirstFrame);
     if (!motion.ok()) {
         std::fprintf(stderr, "%s\n", motion.refusal().c_str());
         return 1;
     }
     OffscreenViewer offscreen;
-    if (!offscreen.openScene(motion.release(), size)) {
+    if (!offscreen.openScene(motion.release(), line.size)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }
     Image picture;
-    return writePicture(offscreen.drawWholeSkeleton(picture, MARGIN), picture, output);
+    return writePicture(offscreen.drawWholeSkeleton(picture, MARGIN), picture, line.output);
 }

@@ -51,7 +51,11 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
     // Shared for writing too, as the C runtime opens files: a file another program keeps open opens.
     const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return fail("cannot open file");
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD attributes = GetFileAttributesW(path);
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return fail(folder ? "a folder, not a file" : "cannot open file");
+    }
     LARGE_INTEGER size;
     fileSize = GetFileSizeEx(file, &size) && size.QuadPart > 0 ? static_cast<std::uint64_t>(size.QuadPart) : 0;
     bool ok;

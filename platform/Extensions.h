@@ -2,8 +2,8 @@
 
 // Extensions of the platform API with no Windows counterpart: running without a display, offscreen
 // windows, the standard streams of a command-line run, where the viewer runs and how it reports
-// failures, and a hint for large arrays. Each platform realises them in its own folder; included
-// through platform/win32.h.
+// failures, a hint for large arrays, and how paths are joined. Each platform realises them in its
+// own folder; included through platform/win32.h.
 
 // Whether windows can be shown: on Linux an X display can be opened (the connection stays open for
 // the windows to use), on Windows the process runs on the interactive desktop.
@@ -50,3 +50,11 @@ BOOL VexoHandViewerToDesktopTwin(int* status);
 // the system can back it with large pages, filling it takes one page fault per large page instead of
 // one per 4 KiB. Changes nothing else; does nothing where there are no such pages for a program.
 void VexoPreferLargePages(LPVOID address, SIZE_T size);
+
+// The separator the application puts between a folder's path and a name: on Windows the backslash,
+// the one that `\\?\` long paths accept; on Linux the slash, the only one.
+#ifdef _WIN32
+inline constexpr WCHAR VEXO_PATH_SEPARATOR = L'\\';
+#else
+inline constexpr WCHAR VEXO_PATH_SEPARATOR = u'/';
+#endif

@@ -1,10 +1,11 @@
 // The C runtime's wide-character open, with Windows text-mode reading, and the kernel's file
-// handles, attributes, directories and current directory.
+// handles, attributes, renaming, directories and their entries, and the current directory.
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,10 +61,38 @@ int closeTextMode(void* cookie)
 
 thread_local DWORD lastError = 0;
 
+BOOL failWith(DWORD error)
+{
+    lastError = error;
+    return FALSE;
+}
+
 BOOL readFailed()
 {
-    lastError = ERROR_READ_FAULT;
-    return FALSE;
+    return failWith(ERROR_READ_FAULT);
+}
+
+// What FindFirstFileW's handle points to: the open directory, and its path ending in '/'.
+struct DirectorySearch {
+    DIR* directory;
+    std::string folder;
+};
+
+// The entry's name, attributes and size; a symbolic link is described by what it points to.
+void describeEntry(const DirectorySearch& search, const char* name, WIN32_FIND_DATAW& found)
+{
+    found = {};
+    const std::string path = search.folder + name;
+    struct stat link = {}, target = {};
+    const bool linked = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    const bool exists = ::stat(path.c_str(), &target) == 0;
+    found.dwFileAttributes = exists && S_ISDIR(target.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    if (linked) found.dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    const auto size = static_cast<std::uint64_t>(exists && S_ISREG(target.st_mode) ? target.st_size : 0);
+    found.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    found.nFileSizeLow = static_cast<DWORD>(size);
+    const std::u16string wide = utf8ToUtf16(name);
+    wide.copy(found.cFileName, MAX_PATH - 1);
 }
 
 }  // namespace
@@ -175,6 +204,56 @@ BOOL DeleteFileW(LPCWSTR path)
     // Only files: never a directory, and never a device that a write was aimed at.
     if (::lstat(name.c_str(), &status) != 0 || !(S_ISREG(status.st_mode) || S_ISLNK(status.st_mode))) return FALSE;
     return ::unlink(name.c_str()) == 0;
+}
+
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR renamed, DWORD flags)
+{
+    if (existing == nullptr || renamed == nullptr || flags != MOVEFILE_REPLACE_EXISTING) return FALSE;
+    const std::string target = utf16ToUtf8(renamed);
+    struct stat status;
+    if (::stat(target.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return failWith(ERROR_ACCESS_DENIED);
+    return ::rename(utf16ToUtf8(existing).c_str(), target.c_str()) == 0 ? TRUE : failWith(ERROR_ACCESS_DENIED);
+}
+
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found)
+{
+    const std::string text = pattern != nullptr ? utf16ToUtf8(pattern) : std::string();
+    if (found == nullptr || !text.ends_with("/*")) {
+        failWith(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string folder = text.substr(0, text.size() - 1);
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) {
+        failWith(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto* search = new DirectorySearch{directory, folder};
+    if (!FindNextFileW(search, found)) {
+        FindClose(search);
+        return INVALID_HANDLE_VALUE;
+    }
+    return search;
+}
+
+BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found)
+{
+    auto* directory = static_cast<DirectorySearch*>(search);
+    if (directory == nullptr || search == INVALID_HANDLE_VALUE || found == nullptr) return failWith(ERROR_FILE_NOT_FOUND);
+    errno = 0;
+    const dirent* entry = ::readdir(directory->directory);
+    if (entry == nullptr) return failWith(errno == 0 ? ERROR_NO_MORE_FILES : ERROR_READ_FAULT);
+    describeEntry(*directory, entry->d_name, *found);
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE search)
+{
+    auto* directory = static_cast<DirectorySearch*>(search);
+    if (directory == nullptr || search == INVALID_HANDLE_VALUE) return FALSE;
+    ::closedir(directory->directory);
+    delete directory;
+    return TRUE;
 }
 
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer)

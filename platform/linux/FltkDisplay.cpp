@@ -4,6 +4,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/x.H>
+#include <X11/XKBlib.h>
 
 #include <map>
 #include <memory>
@@ -31,6 +32,10 @@ bool openDisplay()
     // FLTK would end the process on a display it cannot open: open it here and hand it over.
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) return false;
+    // A held key then repeats as key presses alone, as on Windows. Otherwise the server sends a
+    // release and a press for each repeat, which FLTK tells from a real release only when both have
+    // arrived by the time it looks: on a busy machine a repeat read as a release and a new press.
+    XkbSetDetectableAutoRepeat(display, True, nullptr);
     preloadFontConfiguration(true);  // while OpenGL starts up; FLTK's text shares it
     fl_open_display(display);
     Fl::visible_focus(0);  // keyboard focus stays on the client area, as on Windows

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
@@ -39,6 +40,30 @@ TEST(CommandLine, CheckReportsCountsOrTheRefusal)
     EXPECT_EQ(both.status, 1);
     EXPECT_NE(both.out.find(bad.fsPath().string() + ":4: refused: expected 4 tokens on the offset line\n"), std::string::npos);
     EXPECT_NE(both.out.find("/no/such.bvh:0: refused: cannot open file\n"), std::string::npos);
+}
+
+TEST(CommandLine, CheckWalksFoldersInSortedOrderOnEveryCore)
+{
+    const std::filesystem::path folder = TempFile("", "").fsPath().string() + ".folder";
+    std::filesystem::create_directories(folder / "sub");
+    std::string expected;
+    for (int i = 0; i < 40; ++i) {  // more files than slots, so that they are made out of order
+        const std::filesystem::path file = folder / (i % 2 ? "sub" : "") / (std::to_string(100 + i) + ".bvh");
+        std::ofstream(file) << (i == 13 ? "HIERARCHY\n" : TWO_JOINTS);
+    }
+    for (const char* sub : {"", "sub"}) {
+        for (int i = sub[0] ? 1 : 0; i < 40; i += 2) {
+            expected += (folder / sub / (std::to_string(100 + i) + ".bvh")).string();
+            expected += (i == 13 ? ":2: refused: expected \"ROOT\" and a name, found end of file\n"
+                                        : ": ok: joints=3 end_sites=1 channels=4 frames=2 frame_time=0.04\n");
+        }
+    }
+    const RunResult run = vexo("--check " + ::quoted(folder));
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, expected);
+    EXPECT_EQ(vexo("--positions " + ::quoted(folder.parent_path()), true).out.find(":0: refused: a folder, not a file"),
+              folder.parent_path().string().size());
 }
 
 TEST(CommandLine, PositionsWritesWorldPositionsInPreOrder)

@@ -120,6 +120,44 @@ BOOL CreateDirectoryW(LPCWSTR path, SECURITY_ATTRIBUTES* security);
 // Removes a file or a symbolic link (not a directory, not a device); FALSE when it cannot.
 BOOL DeleteFileW(LPCWSTR path);
 
+// Renames a file, with MOVEFILE_REPLACE_EXISTING over an existing file (never over a directory), in one
+// step: the new name holds the old file or the new one, never a part. Both names on the same file
+// system; other flags are not provided.
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+BOOL MoveFileExW(LPCWSTR existing, LPCWSTR renamed, DWORD flags);
+
+// The entries of one directory: FindFirstFileW("DIR/*") gives the first (its name, attributes and size)
+// and FindNextFileW the others, "." and ".." among them, in no particular order; FALSE or
+// INVALID_HANDLE_VALUE when there are no more or the directory cannot be read (GetLastError then gives
+// ERROR_NO_MORE_FILES, ERROR_FILE_NOT_FOUND or ERROR_ACCESS_DENIED). Only a pattern ending in "/*" (or
+// "\\*") is provided. A symbolic link reports what it points to, with FILE_ATTRIBUTE_REPARSE_POINT
+// added; a link that points nowhere is a file of size 0.
+constexpr DWORD MAX_PATH = 260;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_NO_MORE_FILES = 18;
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;    // not provided (zero)
+    FILETIME ftLastAccessTime;  // not provided (zero)
+    FILETIME ftLastWriteTime;   // not provided (zero)
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];  // a Linux name of up to 255 bytes always fits
+    WCHAR cAlternateFileName[14];
+};
+using LPWIN32_FIND_DATAW = WIN32_FIND_DATAW*;
+HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
+BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
+BOOL FindClose(HANDLE search);
+
 // The current directory in UTF-16. With a buffer too small (or none) it returns the size needed
 // including the terminator; otherwise the length written, without it. 0 on failure.
 DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
