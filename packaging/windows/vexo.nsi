@@ -29,6 +29,7 @@ InstallDirRegKey HKLM "${VEXO_KEY}" "InstallDir"  ; a reinstall goes where the l
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ManifestDPIAware true  ; sharp pages above 100% scaling
+BrandingText "VEXO ${VERSION}"
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "VEXO"
