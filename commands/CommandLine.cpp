@@ -18,8 +18,9 @@ constexpr const char* USAGE =
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
     "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
-    "       vexo --render DIR [--from N] [--to M] [--size WxH] FILE\n"
-    "                                            frames N..M as DIR/frame_000001.png ...\n"
+    "       vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH] FILE\n"
+    "                                            frames N..M (every Kth) as DIR/frame_000001.png ...,\n"
+    "                                            or as an animated GIF or an H.264 MP4 video\n"
     "       vexo --thumbnail OUT.png [--size N] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
@@ -43,7 +44,7 @@ constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--check"), Mode::Check, Files::AtLeastOne},
     {TEXT("--positions"), Mode::Positions, Files::One},
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
-    {TEXT("--render"), Mode::Render, Files::One, "--render needs the directory to write to"},
+    {TEXT("--render"), Mode::Render, Files::One, "--render needs the folder, GIF or MP4 file to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
@@ -58,6 +59,7 @@ const Qualifier QUALIFIERS[] = {
     {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
     {TEXT("--from"), {Mode::Render}},
     {TEXT("--to"), {Mode::Render}},
+    {TEXT("--every"), {Mode::Render}},
     {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
     {TEXT("--realtime"), {Mode::Viewer}},
 };
@@ -105,6 +107,16 @@ void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LP
         return;
     }
     target = frame;
+}
+
+void parseEvery(CommandLine& line, LPCWSTR value)
+{
+    std::int32_t every = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), every) || every < 1) {
+        line.error = "--every needs a count of frames of 1 or more";
+        return;
+    }
+    line.every = every;
 }
 
 // A thumbnail is square: --size gives its side.
@@ -189,6 +201,7 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
     if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
     else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
     else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
+    else if (name == TEXT("--every")) parseEvery(line, value);
     else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
 }
 

@@ -24,10 +24,11 @@ struct CommandLine {
 
     Mode mode = Mode::Viewer;
     std::vector<LPCWSTR> files;
-    LPCWSTR output = nullptr;           // what the mode writes to: a file, or --render's directory
+    LPCWSTR output = nullptr;           // what the mode writes to: a file, or --render's file or folder
     std::optional<std::int32_t> frame;  // 1-based, as are from and to
     std::optional<std::int32_t> from;
     std::optional<std::int32_t> to;
+    std::optional<std::int32_t> every;  // --render keeps every Kth frame
     Size size = DEFAULT_SIZE;
     bool realtime = false;              // the viewer paces playback by the file's frame time
     std::string error;                  // set when the arguments are not usable

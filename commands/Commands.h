@@ -31,10 +31,12 @@ int runPositions(const CommandLine& line);
 // exist; nothing is written then.
 int runSnapshot(const CommandLine& line);
 
-// `vexo --render DIR [--from N] [--to M] [--size WxH] FILE`: the viewer's pictures of frames N to
-// M (default: the last) while playing, as DIR/frame_000001.png and so on, numbered by frame. DIR
-// is made when missing. Progress on stderr when it is a terminal, and a closing line with the
-// frames written and the frames per second. 1 and 2 as for runSnapshot.
+// `vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH] FILE`: the
+// viewer's pictures of frames N to M (default: the last) while playing, every Kth of them, as
+// DIR/frame_000001.png and so on, numbered by frame (DIR is made when missing), or as an animated
+// GIF or an MP4 video lasting as long as those frames play (chosen by the extension, in any case).
+// A video is written whole or not at all. Progress on stderr when it is a terminal, and a closing
+// line with the frames written and the frames per second. 1 and 2 as for runSnapshot.
 int runRender(const CommandLine& line);
 
 // `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no

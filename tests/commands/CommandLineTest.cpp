@@ -173,6 +173,8 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--render out --from 2 --to 1 " + quoted(file), 2, "vexo: --from 2 is after --to 1"},
         {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
+        {"--render out --every 0 " + quoted(file), 2, "vexo: --every needs a count of frames of 1 or more"},
+        {"--snapshot out.png --every 2 " + quoted(file), 2, "vexo: --every belongs to --render"},
         {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
         {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render or --thumbnail"},
         {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
