@@ -40,7 +40,8 @@ bool readPath(HKEY key, std::wstring& path, DWORD& type)
 bool writePath(HKEY key, const std::wstring& path, DWORD type)
 {
     const DWORD bytes = static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t));
-    return RegSetValueExW(key, PATH_VALUE, 0, type, reinterpret_cast<const BYTE*>(path.c_str()), bytes) == ERROR_SUCCESS;
+    const auto* data = reinterpret_cast<const BYTE*>(path.c_str());
+    return RegSetValueExW(key, PATH_VALUE, 0, type, data, bytes) == ERROR_SUCCESS;
 }
 
 }  // namespace

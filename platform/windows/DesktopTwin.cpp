@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/win32.h"
 
@@ -64,9 +65,7 @@ std::wstring errorText(DWORD error)
                    nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::wstring line = text != nullptr ? text : L"error " + std::to_wstring(error);
     LocalFree(text);
-    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r' || line.back() == L' ' || line.back() == L'.')) {
-        line.pop_back();
-    }
+    while (!line.empty() && std::wstring_view(L"\r\n .").find(line.back()) != std::wstring_view::npos) line.pop_back();
     return line;
 }
 
@@ -85,7 +84,8 @@ BOOL VexoHandViewerToDesktopTwin(int* status)
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(twin.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
-        std::fprintf(stderr, "vexo: cannot start %s: %s\n", utf8(twin).c_str(), utf8(errorText(GetLastError())).c_str());
+        const std::string why = utf8(errorText(GetLastError()));
+        std::fprintf(stderr, "vexo: cannot start %s: %s\n", utf8(twin).c_str(), why.c_str());
         *status = 1;
         return TRUE;
     }

@@ -21,7 +21,7 @@ void VexoReportFailure(const char* reason)
     if (!VexoDisplayAvailable()) return;
     // One sentence: a capital first, a full stop last.
     std::string sentence = reason;
-    if (!sentence.empty() && sentence[0] >= 'a' && sentence[0] <= 'z') sentence[0] = static_cast<char>(sentence[0] - 'a' + 'A');
+    if (!sentence.empty() && sentence[0] >= 'a' && sentence[0] <= 'z') sentence[0] -= 'a' - 'A';
     sentence += '.';
     const int units = MultiByteToWideChar(CP_UTF8, 0, sentence.c_str(), -1, nullptr, 0);
     std::wstring text(units > 0 ? static_cast<size_t>(units) : 1, L'\0');

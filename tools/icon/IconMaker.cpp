@@ -96,7 +96,8 @@ std::vector<std::uint8_t> render(int size = SIZE)
             float r = 0, g = 0, b = 0, a = 0;
             for (int sy = 0; sy < SUBSAMPLES; ++sy) {
                 for (int sx = 0; sx < SUBSAMPLES; ++sx) {
-                    const Colour c = sample({(x + (sx + 0.5f) / SUBSAMPLES) * scale, (y + (sy + 0.5f) / SUBSAMPLES) * scale});
+                    const Point at{(x + (sx + 0.5f) / SUBSAMPLES) * scale, (y + (sy + 0.5f) / SUBSAMPLES) * scale};
+                    const Colour c = sample(at);
                     r += c.r * c.a, g += c.g * c.a, b += c.b * c.a, a += c.a;
                 }
             }
