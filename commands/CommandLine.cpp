@@ -13,8 +13,10 @@ namespace {
 constexpr const char* USAGE =
     "Usage: vexo [--realtime] [FILE]             open the viewer, optionally on a BVH file; --realtime\n"
     "                                            plays at the file's frame time\n"
-    "       vexo --check FILE|FOLDER...          check BVH files (folders: every *.bvh below them);\n"
+    "       vexo --check [--json] FILE|FOLDER... check BVH files (folders: every *.bvh below them);\n"
     "                                            say why one is refused\n"
+    "       vexo --lint [--json] FILE|FOLDER...  check them and say where an accepted file is\n"
+    "                                            probably misread, as compiler warnings\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
     "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
@@ -42,6 +44,7 @@ struct ModeOption {
 };
 constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--check"), Mode::Check, Files::AtLeastOne},
+    {TEXT("--lint"), Mode::Lint, Files::AtLeastOne},
     {TEXT("--positions"), Mode::Positions, Files::One},
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
     {TEXT("--render"), Mode::Render, Files::One, "--render needs the folder, GIF or MP4 file to write to"},
@@ -62,6 +65,7 @@ const Qualifier QUALIFIERS[] = {
     {TEXT("--every"), {Mode::Render}},
     {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
     {TEXT("--realtime"), {Mode::Viewer}},
+    {TEXT("--json"), {Mode::Check, Mode::Lint}},
 };
 
 const ModeOption* modeOption(WideTextView argument)
@@ -197,6 +201,10 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
         line.realtime = true;
         return;
     }
+    if (name == TEXT("--json")) {
+        line.json = true;
+        return;
+    }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
     if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
     else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
@@ -264,6 +272,7 @@ int runCommand(const CommandLine& line)
     case Mode::Help: std::fputs(USAGE, stdout); return 0;
     case Mode::Version: std::puts("VEXO 1.0.0.2"); return 0;
     case Mode::Check: return runCheck(line);
+    case Mode::Lint: return runLint(line);
     case Mode::Positions: return runPositions(line);
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);

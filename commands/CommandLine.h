@@ -10,7 +10,7 @@
 // others name files (and, where a mode walks them, folders). Without a mode option, the first names
 // the start-up file of the viewer.
 struct CommandLine {
-    enum class Mode { Viewer, Check, Positions, Snapshot, Render, Thumbnail, Help, Version };
+    enum class Mode { Viewer, Check, Lint, Positions, Snapshot, Render, Thumbnail, Help, Version };
 
     struct Size {
         std::int32_t width;
@@ -31,6 +31,7 @@ struct CommandLine {
     std::optional<std::int32_t> every;  // --render keeps every Kth frame
     Size size = DEFAULT_SIZE;
     bool realtime = false;              // the viewer paces playback by the file's frame time
+    bool json = false;                  // --check and --lint write JSON Lines
     std::string error;                  // set when the arguments are not usable
 
     static CommandLine parse(int count, LPWSTR* arguments);

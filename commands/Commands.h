@@ -15,10 +15,15 @@ int writePicture(bool drawn, const Image& picture, LPCWSTR output);
 
 // Each mode takes the command line it was chosen by, checked for the options and files it needs.
 
-// `vexo --check FILE|FOLDER...`: one line per file on stdout, folders walked for their BVH files,
-// which are read several at a time on every processor; 0 when all were accepted, 1 when any was
-// refused or a folder could not be read.
+// `vexo --check [--json] FILE|FOLDER...`: one line per file on stdout (with --json a JSON Lines
+// record), folders walked for their BVH files, which are read several at a time on every processor;
+// 0 when all were accepted, 1 when any was refused or a folder could not be read.
 int runCheck(const CommandLine& line);
+
+// `vexo --lint FILE|FOLDER...`: for each file the --check line, then for an accepted one a line per
+// kind of finding of the lint pass (BvhLint), "FILE:LINE: warning: MESSAGE [CODE]"; many files end with
+// a tally on stderr. 0 when every file was accepted without a finding, else 1.
+int runLint(const CommandLine& line);
 
 // `vexo --positions [--frame N] FILE`: the world position of every joint as CSV on stdout, for
 // every frame, or only frame N (1-based) when frame is not 0. 1 when the file is refused, 2 when

@@ -80,3 +80,7 @@ inline const char* parseDecimal(const char* text, float& value)
 // (float)atof of the token [text, end); *end must be NUL. Plain decimal forms take a fast path that
 // gives bit-identical results; every other form (hex, inf, nan, '+', overflow...) goes to strtod.
 float parseFloat(const char* text, const char* end);
+
+// strtod in the classic "C" locale: the number at text, as long as strtod reads it, and in end where
+// it stopped (text itself when there is no number).
+double classicStrtod(const char* text, char** end);

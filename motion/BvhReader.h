@@ -53,9 +53,10 @@ private:
     bool readFrames(Skeleton& skeleton, std::int32_t frames, float frameTime);
     bool readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, float frameTime, int threads);
 
-    bool fail(const char* why);
-    bool failAtEnd(const char* expected);
-    bool failExpecting(const char* expected, const char* line);
+    // cause: the likely cause of the refusal (RefusalCause.h), appended to the reason.
+    bool fail(const char* why, const std::string& cause = {});
+    bool failAtEnd(const char* expected, const std::string& cause = {});
+    bool failExpecting(const char* expected, const char* line, const std::string& cause = {});
     bool failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong);
 
     Keep kept = Keep::AllFrames;

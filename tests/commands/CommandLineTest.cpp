@@ -180,6 +180,9 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
         {"--thumbnail out.png --frame 2 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--realtime --check " + quoted(file), 2, "vexo: --realtime belongs to the viewer"},
+        {"--lint", 2, "vexo: --lint needs at least one file"},
+        {"--positions --json " + quoted(file), 2, "vexo: --json belongs to --check or --lint"},
+        {"--lint " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);

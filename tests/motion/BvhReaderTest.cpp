@@ -294,11 +294,11 @@ TEST(BvhReader, RefusalsNameTheLineAndTheReason)
         int line;
         const char* reason;
     } cases[] = {
-        {"", 1, "expected \"HIERARCHY\", found end of file"},
-        {"hierarchy\n", 1, "expected \"HIERARCHY\""},
-        {"\xEF\xBB\xBFHIERARCHY\nROOT r\n", 1, "expected \"HIERARCHY\""},
+        {"", 1, "expected \"HIERARCHY\", found end of file (the file is empty)"},
+        {"hierarchy\n", 1, "expected \"HIERARCHY\" (found \"hierarchy\": keywords are case-sensitive)"},
+        {"\xEF\xBB\xBFHIERARCHY\nROOT r\n", 1, "expected \"HIERARCHY\" (the file starts with a UTF-8 byte-order mark)"},
         {"HIERARCHY\n", 2, "expected \"ROOT\" and a name, found end of file"},
-        {replace(good, "ROOT r", "root r"), 2, "expected \"ROOT\" and a name"},
+        {replace(good, "ROOT r", "root r"), 2, "expected \"ROOT\" and a name (found \"root\": keywords are case-sensitive)"},
         {replace(good, "ROOT r", "ROOT"), 2, "expected \"ROOT\" and a name"},
         {replace(good, "{", "(\n"), 3, "expected \"{\""},
         {replace(good, "{\n", "\n{\n"), 3, "expected \"{\""},
