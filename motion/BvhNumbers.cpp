@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstring>
 
+#include "motion/FrameScan.h"
 #include "platform/win32.h"
 
 namespace {

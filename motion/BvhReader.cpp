@@ -45,7 +45,8 @@ BvhReader::~BvhReader()
 bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
 {
     kept = keep;
-    total = depth = lineNumber = failLine = 0;
+    total = depth = 0;
+    lineNumber = failLine = sharesRead = 0;
     reason.clear();
     copyFailed = false;
     const Skeleton given = skeleton;
@@ -225,7 +226,7 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
     if (const char *text, *end; frames > 0 && kept == Keep::AllFrames && fileView != nullptr &&
                                 lines->unreadInMemory(text, end)) {
         const int threads = FrameLines::threadsFor(static_cast<size_t>(end - text),
-                                                   threadLimit > 0 ? threadLimit : usableProcessors());
+                                                   threadLimit > 0 ? threadLimit : usableProcessors(), shareBytes);
         if (threads > 1) return readFramesOnThreads(skeleton, frames, frameTime, threads);
     }
     // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
@@ -256,11 +257,13 @@ bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, flo
     // allocating its values.
     const bool fits = std::uint64_t(frames) <= std::uint64_t(end - text);
     if (fits && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
-    FrameLines frameLines(*fileView, text, end, frames, threads);
-    if (!frameLines.read(fits ? skeleton.values : nullptr, total)) return fail("out of memory");
+    FrameLines frameLines(*fileView, text, end, frames, threads, shareBytes);
+    const bool read = frameLines.read(fits ? skeleton.values : nullptr, total);
+    sharesRead = frameLines.statistics().shares;
+    if (!read) return fail("out of memory");
     const std::int64_t found = frameLines.found();
     if (found < frames) {
-        lineNumber += static_cast<int>(found);
+        lineNumber += found;
         return failWithoutLine("file ends before frame " + std::to_string(found + 1) + " of " + std::to_string(frames),
                                frameLines.lastLine(), frameLines.stoppedAtTooLong());
     }

@@ -3,9 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "motion/FrameScan.h"  // the one choice of the SSE2 forms, which brings in their header
 
 namespace {
 
@@ -59,7 +57,7 @@ TokenMasks portableTokenMasks(const char* block)
     return masks;
 }
 
-#if defined(__SSE2__)
+#if VEXO_FRAME_SCAN_SSE2
 TokenMasks tokenMasks(const char* block)
 {
     const auto maskOf = [](__m128i equal) { return std::uint64_t(unsigned(_mm_movemask_epi8(equal))); };

@@ -14,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     if (commandLine.mode != CommandLine::Mode::Viewer || !commandLine.error.empty()) {
         VexoUseStandardStreams();
         status = runCommand(commandLine);
-    } else {
+    } else if (!VexoHandViewerToDesktopTwin(&status)) {
         status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front(), commandLine.realtime);
     }
     LocalFree(arguments);  // the start-up path lived in it for the whole run

@@ -50,10 +50,8 @@ constexpr float FLOOR_CELLS_ACROSS = 30.0f;  // in bone lengths: half extent is 
 
 bool Viewer::createGlContext()
 {
-    deviceContext = GetDC(hwnd);
+    deviceContext = VexoGetGlDC(hwnd, &PIXEL_FORMAT);  // offscreen, it may be a bitmap's
     if (deviceContext == nullptr) return false;
-    const int format = ChoosePixelFormat(deviceContext, &PIXEL_FORMAT);
-    if (format == 0 || !SetPixelFormat(deviceContext, format, &PIXEL_FORMAT)) return false;
     glContext = wglCreateContext(deviceContext);
     if (glContext == nullptr) return false;
     return wglMakeCurrent(deviceContext, glContext) != FALSE;
