@@ -23,6 +23,11 @@ constexpr const char* USAGE =
     "       vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH] FILE\n"
     "                                            frames N..M (every Kth) as DIR/frame_000001.png ...,\n"
     "                                            or as an animated GIF or an H.264 MP4 video\n"
+    "       vexo --export OUT.npz [--from N] [--to M] [--compress] FILE\n"
+    "                                            the motion's arrays for NumPy (positions, rotations,\n"
+    "                                            translations, skeleton, channels)\n"
+    "       vexo --export DIR [--from N] [--to M] [--compress] FILE|FOLDER...\n"
+    "                                            one .npz per motion below DIR, as the folders lay out\n"
     "       vexo --thumbnail OUT.png [--size N] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
@@ -49,6 +54,7 @@ constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
     {TEXT("--render"), Mode::Render, Files::One, "--render needs the folder, GIF or MP4 file to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
+    {TEXT("--export"), Mode::Export, Files::AtLeastOne, "--export needs the .npz file or the directory to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
 };
@@ -60,9 +66,10 @@ struct Qualifier {
 };
 const Qualifier QUALIFIERS[] = {
     {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
-    {TEXT("--from"), {Mode::Render}},
-    {TEXT("--to"), {Mode::Render}},
+    {TEXT("--from"), {Mode::Render, Mode::Export}},
+    {TEXT("--to"), {Mode::Render, Mode::Export}},
     {TEXT("--every"), {Mode::Render}},
+    {TEXT("--compress"), {Mode::Export}},
     {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
     {TEXT("--realtime"), {Mode::Viewer}},
     {TEXT("--json"), {Mode::Check, Mode::Lint}},
@@ -176,6 +183,8 @@ bool checkShape(CommandLine& line, const Given& given)
         line.error = name + " needs at least one file";
     } else if (files == Files::One && line.files.size() != 1) {
         line.error = name + " needs exactly one file";
+    } else if (line.mode == Mode::Export && exportsOneArchive(line.output) && line.files.size() != 1) {
+        line.error = "--export OUT.npz writes one motion: name one file, or a directory to export several";
     } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
         line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
     }
@@ -197,12 +206,13 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
 {
     const WideTextView name = qualifier.name;
     given.qualifiers.push_back(&qualifier);
-    if (name == TEXT("--realtime")) {
-        line.realtime = true;
-        return;
-    }
-    if (name == TEXT("--json")) {
-        line.json = true;
+    // The flags take no value.
+    bool CommandLine::*const flag = name == TEXT("--realtime")   ? &CommandLine::realtime
+                                    : name == TEXT("--compress") ? &CommandLine::compress
+                                    : name == TEXT("--json")     ? &CommandLine::json
+                                                                 : nullptr;
+    if (flag != nullptr) {
+        line.*flag = true;
         return;
     }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
@@ -221,6 +231,14 @@ const Qualifier* qualifier(WideTextView argument)
 }
 
 }  // namespace
+
+bool exportsOneArchive(LPCWSTR output)
+{
+    constexpr WideTextView EXTENSION = TEXT(".npz");
+    const WideTextView name = output;
+    return name.size() > EXTENSION.size() &&
+           lstrcmpiW(WideText(name.substr(name.size() - EXTENSION.size())).c_str(), EXTENSION.data()) == 0;
+}
 
 std::string toUtf8(LPCWSTR text)
 {
@@ -277,6 +295,7 @@ int runCommand(const CommandLine& line)
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);
     case Mode::Thumbnail: return runThumbnail(line);
+    case Mode::Export: return runExport(line);
     case Mode::Viewer: break;
     }
     return 2;

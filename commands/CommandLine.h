@@ -10,7 +10,7 @@
 // others name files (and, where a mode walks them, folders). Without a mode option, the first names
 // the start-up file of the viewer.
 struct CommandLine {
-    enum class Mode { Viewer, Check, Lint, Positions, Snapshot, Render, Thumbnail, Help, Version };
+    enum class Mode { Viewer, Check, Lint, Positions, Snapshot, Render, Thumbnail, Export, Help, Version };
 
     struct Size {
         std::int32_t width;
@@ -24,7 +24,7 @@ struct CommandLine {
 
     Mode mode = Mode::Viewer;
     std::vector<LPCWSTR> files;
-    LPCWSTR output = nullptr;           // what the mode writes to: a file, or --render's file or folder
+    LPCWSTR output = nullptr;           // what the mode writes to: a file, or a folder (--render, --export)
     std::optional<std::int32_t> frame;  // 1-based, as are from and to
     std::optional<std::int32_t> from;
     std::optional<std::int32_t> to;
@@ -32,6 +32,7 @@ struct CommandLine {
     Size size = DEFAULT_SIZE;
     bool realtime = false;              // the viewer paces playback by the file's frame time
     bool json = false;                  // --check and --lint write JSON Lines
+    bool compress = false;              // --export deflates the arrays
     std::string error;                  // set when the arguments are not usable
 
     static CommandLine parse(int count, LPWSTR* arguments);
@@ -39,6 +40,10 @@ struct CommandLine {
 
 // Runs a command-line mode other than the viewer; returns the process's exit status.
 int runCommand(const CommandLine& commandLine);
+
+// Whether --export writes one archive to output (its name ends in .npz, in any case) rather than a
+// directory of them.
+bool exportsOneArchive(LPCWSTR output);
 
 // UTF-8 form of a UTF-16 text, for messages and output.
 std::string toUtf8(LPCWSTR text);

@@ -44,6 +44,15 @@ int runSnapshot(const CommandLine& line);
 // line with the frames written and the frames per second. 1 and 2 as for runSnapshot.
 int runRender(const CommandLine& line);
 
+// `vexo --export OUT.npz|DIR [--from N] [--to M] [--compress] FILE|FOLDER...`: a motion's arrays
+// (world positions, local rotations and translations, the skeleton, the stored channels) as a
+// NumPy .npz archive, written whole or not at all. To OUT.npz: one file; 1 when it is refused or
+// cannot be written, 2 when a frame does not exist. To DIR: one archive per file, folders walked as
+// --check walks them, at DIR/RELATIVE.npz, several at a time on every processor, with a progress
+// line on a terminal; a file that cannot be exported says why on stderr and the others go on; 1
+// when any could not be.
+int runExport(const CommandLine& line);
+
 // `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no
 // control bar, no text), N pixels square, the camera framing the whole skeleton whatever the
 // file's units, as PNG: a file manager's thumbnail. Only the first frame's numbers are converted,

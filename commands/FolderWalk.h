@@ -37,5 +37,9 @@ std::uint64_t totalBytes(const std::vector<MotionFile>& files);
 // several files are read at a time on every processor.
 int readerThreadsFor(const std::vector<MotionFile>& files);
 
+// The directory, made when it is missing (its parent must exist); false when it cannot be, or a file
+// has its name. Several threads may ask for the same one.
+bool ensureDirectory(LPCWSTR directory);
+
 // folder + name with the platform's separator between them (none added when folder ends in one).
 WideText joinPath(WideTextView folder, WideTextView name);

@@ -6,22 +6,10 @@
 #include "commands/FolderWalk.h"
 #include "commands/WholeFile.h"
 
-namespace {
-
-// The folder, made when it is missing.
-bool ensureFolder(LPCWSTR folder)
-{
-    const DWORD attributes = GetFileAttributesW(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return CreateDirectoryW(folder, nullptr) != FALSE;
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;  // other attribute bits may come with it
-}
-
-}  // namespace
-
 bool PngFolderWriter::open(LPCWSTR path, const Clip&)
 {
     folder = path;
-    return ensureFolder(path) || fail("cannot make a folder of that name, nor write into one");
+    return ensureDirectory(path) || fail("cannot make a folder of that name, nor write into one");
 }
 
 bool PngFolderWriter::write(const Image& picture, std::int32_t frame)

@@ -183,6 +183,11 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--lint", 2, "vexo: --lint needs at least one file"},
         {"--positions --json " + quoted(file), 2, "vexo: --json belongs to --check or --lint"},
         {"--lint " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--export", 2, "vexo: --export needs the .npz file or the directory to write"},
+        {"--export out.NPZ " + quoted(file) + " " + quoted(file), 2, "vexo: --export OUT.npz writes one motion"},
+        {"--export out.npz --to 3 " + quoted(file), 2, "vexo: --to 3 is beyond the last frame (2)"},
+        {"--export out.npz " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--check --compress " + quoted(file), 2, "vexo: --compress belongs to --export"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);
@@ -190,8 +195,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " printed: " << run.out;
         EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << c.arguments << ": one line, printed: " << run.out;
     }
-    EXPECT_FALSE(std::filesystem::exists("out.png"));
-    EXPECT_FALSE(std::filesystem::exists("out"));
+    for (const char* output : {"out.png", "out", "out.npz", "out.NPZ"}) EXPECT_FALSE(std::filesystem::exists(output)) << output;
 }
 
 TEST(CommandLine, SizeIsWidthByHeightWithinLimits)
