@@ -7,7 +7,7 @@
 ; the installed programs list names (QuietUninstallString) therefore copies the uninstaller to %TEMP%
 ; and runs the copy with _?=: whoever runs it waits until all is done, and it gives the exit status.
 ; Built by packaging/windows/CMakeLists.txt: makensis -DVERSION=... -DPROGRAM=... -DCONSOLE_PROGRAM=...
-;   -DPATH_HELPER=... -DREADME=... -DLICENSE=... -DICON=... -DOUTFILE=... vexo.nsi
+;   -DPATH_HELPER=... -DREADME=... -DLICENSE=... -DNOTICES=... -DICON=... -DOUTFILE=... vexo.nsi
 
 ; A 64-bit installer for the 64-bit program: it writes the 64-bit Program Files and registry.
 Target amd64-unicode
@@ -166,6 +166,7 @@ Section "VEXO"
   File "/oname=vexo-shell.ico" "${ICON}"
   File "/oname=README.txt" "${README}"
   File "/oname=LICENSE.txt" "${LICENSE}"
+  File "/oname=THIRD-PARTY.txt" "${NOTICES}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\VEXO.lnk" "$INSTDIR\vexo.exe" "" "$INSTDIR\vexo.exe" 0
   WriteRegStr HKLM "${VEXO_KEY}" "InstallDir" "$INSTDIR"
@@ -217,6 +218,7 @@ Section "Uninstall"
   Delete "$INSTDIR\vexo-shell.ico"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY.txt"
   Delete "$SMPROGRAMS\VEXO.lnk"
   ; Run in the folder itself with _?=, the uninstaller holds its own file open to the end: the file
   ; and the folder then go at the next start.
