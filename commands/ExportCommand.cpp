@@ -316,7 +316,7 @@ int exportIntoDirectory(const CommandLine& line)
     }
     const std::vector<Export> exports = plannedExports(line.output, files);
     const int readerThreads = readerThreadsFor(files);
-    OrderedBatches batches(std::int64_t(files.size()));
+    OrderedBatches batches(std::int64_t(files.size()), FILES_AHEAD_PER_WORKER);
     std::vector<std::string> failures(size_t(batches.slots()));
     Progress progress(std::int64_t(files.size()), "files", totalBytes(files));
     size_t next = 0, written = 0;  // the file whose outcome comes next; the archives written

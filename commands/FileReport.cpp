@@ -41,7 +41,7 @@ int reportFiles(const CommandLine& line, Look look, const std::function<bool(con
     const int status = reportFolders(walk);
     const std::vector<MotionFile>& files = walk.files;
     const int readerThreads = readerThreadsFor(files);
-    OrderedBatches batches(std::int64_t(files.size()));
+    OrderedBatches batches(std::int64_t(files.size()), FILES_AHEAD_PER_WORKER);
     std::vector<FileReport> reports(size_t(batches.slots()));
     Progress progress(std::int64_t(files.size()), "files", totalBytes(files));
     batches.run([&](std::int64_t f, int slot) { reports[size_t(slot)] = examine(files[size_t(f)], look, readerThreads); },
