@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sanitizer check: builds every test program, the programs they drive and the fuzz targets with
 # clang, AddressSanitizer and UndefinedBehaviorSanitizer (any report is fatal), runs the unit and
-# GL tests with leak checking, runs the GUI tests, then fuzzes every target for SECONDS (default
-# 60; 0 skips fuzzing) from a scratch copy of its seeds and regressions.
+# GL tests with leak checking (but those labelled "large", which the plain build runs), runs the GUI
+# tests, then fuzzes every target for SECONDS (default 60; 0 skips fuzzing) from a scratch copy of
+# its seeds and regressions.
 #
 #   .ci/sanitize.sh [SECONDS]
 #
@@ -28,40 +29,20 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]]; then
   exit 2
 fi
 
+check=sanitize
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VEXO_SANITIZE_BUILD:-$repo/build/sanitize}"
-jobs="${VEXO_JOBS:-2}"
-cc="${CC:-clang}"
-cxx="${CXX:-clang++}"
+source "$repo/.ci/checked-build.sh"
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all"
-
-for tool in cmake "$cc" "$cxx"; do
-  command -v "$tool" >/dev/null || { echo "sanitize: $tool not found" >&2; exit 1; }
-done
-generator=()
-command -v ninja >/dev/null && generator=(-G Ninja)
-
-mkdir -p "$build"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/vexo-sanitize.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
-
-# Runs a step with its output in a log; shows the log's tail only when the step fails.
-step() {
-  local name="$1"
-  shift
-  local log="$build/$name.log"
-  if ! "$@" >"$log" 2>&1; then
-    echo "sanitize: $name failed (full log: $log)" >&2
-    tail -n 60 "$log" >&2
-    exit 1
-  fi
-}
 
 asan_options="strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 
+# RelWithDebInfo without its NDEBUG: the code's assertions are checked too.
 step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g" \
   -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
@@ -71,7 +52,7 @@ step build cmake --build "$build" -j "$jobs"
 dri_driver="$(ls /usr/lib/*/dri/swrast_dri.so 2>/dev/null | head -n 1 || true)"
 leak_checked=(env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=1}"
               LSAN_OPTIONS="suppressions=$repo/.ci/lsan.supp:print_suppressions=0" LD_PRELOAD="$dri_driver")
-step ctest "${leak_checked[@]}" ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE "gui|sandbox"
+step ctest "${leak_checked[@]}" ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE "gui|sandbox|large"
 step ctest-gui env ASAN_OPTIONS="${ASAN_OPTIONS:-$asan_options:detect_leaks=0}" \
   ctest --test-dir "$build" --output-on-failure -j "$jobs" -L "gui|sandbox"
 

@@ -5,8 +5,10 @@
 // With --processes it times whole processes instead: `vexo --check` on all cores and pinned to one,
 // and the baseline as a program of its own, alternating, with their medians and peak memory.
 //
-// Usage: see usage() below. Without a file, a ~100 MB motion of a 52-joint skeleton (fingers
-// included) is generated in the temporary directory and removed afterwards.
+// Usage: see usage() below. Without a file, ~100 MB motions of a 52-joint skeleton (fingers
+// included) are generated in the temporary directory, measured one after the other and removed
+// afterwards: one as captures are (joints turning by up to about 120 degrees, so most values have one
+// or two integer digits) and one as exporters write angles, over the full range (-170.037742).
 
 #include <sched.h>
 #include <sys/resource.h>
@@ -170,13 +172,30 @@ void appendBone(std::string& out, const std::vector<BoneSpec>& bones, int b, int
     out += indent + "}" + LINE_END;
 }
 
+// The two kinds of generated motion: how far joints turn.
+enum class Angles {
+    // Slow waves of up to about 120 degrees, as in most captures: values of one or two integer digits.
+    Captured,
+    // Anywhere in the full range, as exporters write Euler angles (-170.037742), in no order: numbers of
+    // 8 to 11 characters whose lengths no branch predictor can guess: the hardest case for a conversion
+    // whose cost depends on a number's length, as one with a loop over the digits does.
+    Exported,
+};
+
+const char* anglesName(Angles angles)
+{
+    return angles == Angles::Captured ? "captured" : "exported";
+}
+
 // Every channel follows its own slow wave plus a little noise, as captured motion does: the root
-// wanders over a few metres at hip height, joints turn by up to about 120 degrees.
+// wanders over a few metres at hip height, joints turn by up to about 120 degrees; or, for exported
+// angles, joints take any angle.
 struct ChannelWave {
     double base, amplitude, rate, phase;
 };
 
-std::string frameLines(int channels, double targetBytes, int& frames)
+
+std::string frameLines(int channels, Angles angles, double targetBytes, int& frames)
 {
     std::mt19937 rng(1234567);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -193,21 +212,23 @@ std::string frameLines(int channels, double targetBytes, int& frames)
         for (int k = 0; k < channels; ++k) {
             const ChannelWave& w = waves[size_t(k)];
             if (k > 0) body += ' ';
-            appendNumber(body, w.base + w.amplitude * std::sin(w.rate * frames + w.phase) + 0.5 * (unit(rng) - 0.5));
+            const bool anyAngle = k >= 3 && angles == Angles::Exported;
+            appendNumber(body, anyAngle ? 360 * unit(rng) - 180
+                                        : w.base + w.amplitude * std::sin(w.rate * frames + w.phase) + 0.5 * (unit(rng) - 0.5));
         }
         body += LINE_END;
     }
     return body;
 }
 
-bool writeGeneratedFile(const fs::path& path)
+bool writeGeneratedFile(const fs::path& path, Angles angles)
 {
     const std::vector<BoneSpec> bones = skeletonBones();
     const int channels = 6 + 3 * (int(bones.size()) - 1);
     std::string text = std::string("HIERARCHY") + LINE_END;
     appendBone(text, bones, 0, 0);
     int frames = 0;
-    const std::string body = frameLines(channels, TARGET_BYTES - double(text.size()), frames);
+    const std::string body = frameLines(channels, angles, TARGET_BYTES - double(text.size()), frames);
     text += std::string("MOTION") + LINE_END + "Frames: " + std::to_string(frames) + LINE_END;
     text += std::string("Frame Time: 0.008333") + LINE_END;
     std::FILE* out = std::fopen(path.c_str(), "wb");
@@ -215,8 +236,8 @@ bool writeGeneratedFile(const fs::path& path)
     const bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() &&
                          std::fwrite(body.data(), 1, body.size(), out) == body.size();
     const bool closed = std::fclose(out) == 0;
-    std::printf("generated: %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n", bones.size(),
-                channels, frames);
+    std::printf("generated: %s angles, %zu joints (fingers included), %d channels, %d frames, CR LF line ends\n",
+                anglesName(angles), bones.size(), channels, frames);
     return written && closed;
 }
 
@@ -266,7 +287,7 @@ std::optional<Timing> timeVexoLoad(const fs::path& path, Loaded& loaded)
     const Stopwatch stopwatch;
     const bool ok = reader.read(wide.c_str(), *loaded.skeleton);
     const Timing timing = stopwatch.elapsed();
-    if (!ok) std::printf("VEXO refused the file: line %d: %s\n", reader.refusedLine(), reader.refusalReason().c_str());
+    if (!ok) std::printf("VEXO refused the file: line %lld: %s\n", static_cast<long long>(reader.refusedLine()), reader.refusalReason().c_str());
     return ok ? std::optional(timing) : std::nullopt;
 }
 
@@ -586,12 +607,47 @@ int compareProcesses(const fs::path& file, const std::string& against, int round
 
 int usage()
 {
-    std::fputs("usage: load_benchmark [FILE.bvh]                  in-process loads, pose cost, peak memory\n"
-               "       load_benchmark --write FILE.bvh            write the generated motion and stop\n"
-               "       load_benchmark --processes [--against VEXO] [--rounds N] [FILE.bvh]\n"
-               "                                                  whole processes side by side\n",
+    std::fputs("usage: load_benchmark [--angles KIND] [FILE.bvh]    in-process loads, pose cost, peak memory\n"
+               "       load_benchmark --write FILE.bvh [--angles KIND]\n"
+               "                                                  write a generated motion and stop\n"
+               "       load_benchmark --processes [--against VEXO] [--rounds N] [--angles KIND] [FILE.bvh]\n"
+               "                                                  whole processes side by side\n"
+               "Without a file, generated motions are measured: KIND captured (joints within about 120\n"
+               "degrees) or exported (angles over the full range); both, one after the other, by default.\n",
                stderr);
     return 2;
+}
+
+struct Options {
+    bool processes = false;
+    std::string against;
+    int rounds = 11;
+};
+
+// Measures the file as the options ask.
+int measure(const fs::path& path, const Options& options)
+{
+    std::printf("file: %s\n", path.c_str());
+    if (options.processes) return compareProcesses(path, options.against, options.rounds);
+    int status = compareLoads(path);
+    if (status == 0) {
+        Loaded loaded;
+        status = timeVexoLoad(path, loaded) ? 0 : 1;
+        if (status == 0) measurePose(*loaded.skeleton);
+    }
+    return status == 0 ? runPeakProcess(path) : status;
+}
+
+// Writes the generated motion with those angles, measures it and removes it.
+int measureGenerated(Angles angles, const Options& options)
+{
+    const fs::path path =
+        fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + "_" + anglesName(angles) + ".bvh");
+    int status = 1;
+    if (writeGeneratedFile(path, angles)) status = measure(path, options);
+    else std::fprintf(stderr, "load_benchmark: cannot write %s\n", path.c_str());
+    fs::remove(path);
+    return status;
 }
 
 }  // namespace
@@ -600,38 +656,27 @@ int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "--measure-peak") return measurePeak(argv[2]);
-    if (args.size() == 2 && args[0] == "--write") return writeGeneratedFile(args[1]) ? 0 : 1;
-    bool processes = false;
-    std::string against, file;
-    int rounds = 11;
+    Options options;
+    std::string file, write;
+    std::vector<Angles> kinds = {Angles::Captured, Angles::Exported};
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--processes") processes = true;
-        else if (args[i] == "--against" && i + 1 < args.size()) against = args[++i];
-        else if (args[i] == "--rounds" && i + 1 < args.size()) rounds = std::max(1, std::atoi(args[++i].c_str()));
+        if (args[i] == "--processes") options.processes = true;
+        else if (args[i] == "--against" && i + 1 < args.size()) options.against = args[++i];
+        else if (args[i] == "--rounds" && i + 1 < args.size()) options.rounds = std::max(1, std::atoi(args[++i].c_str()));
+        else if (args[i] == "--write" && i + 1 < args.size()) write = args[++i];
+        else if (args[i] == "--angles" && i + 1 < args.size() && args[i + 1] == "captured") kinds = {Angles::Captured}, ++i;
+        else if (args[i] == "--angles" && i + 1 < args.size() && args[i + 1] == "exported") kinds = {Angles::Exported}, ++i;
         else if (args[i][0] == '-' || !file.empty()) return usage();
         else file = args[i];
     }
-    if (!processes && (!against.empty() || rounds != 11)) return usage();
-    const bool generated = file.empty();
-    const fs::path path = generated ? fs::temp_directory_path() / ("vexo_bench_" + std::to_string(getpid()) + ".bvh") : fs::path(file);
-    if (generated && !writeGeneratedFile(path)) {
-        std::fprintf(stderr, "load_benchmark: cannot write %s\n", path.c_str());
-        fs::remove(path);
-        return 1;
+    if (!options.processes && (!options.against.empty() || options.rounds != 11)) return usage();
+    if (!write.empty()) {
+        if (options.processes || !file.empty()) return usage();
+        return writeGeneratedFile(write, kinds[0]) ? 0 : 1;  // captured unless exported is asked for
     }
-    std::printf("file: %s\n", path.c_str());
-    int status = 0;
-    if (processes) {
-        status = compareProcesses(path, against, rounds);
-    } else {
-        status = compareLoads(path);
-        if (status == 0) {
-            Loaded loaded;
-            status = timeVexoLoad(path, loaded) ? 0 : 1;
-            if (status == 0) measurePose(*loaded.skeleton);
-        }
-        if (status == 0) status = runPeakProcess(path);
+    if (!file.empty()) return measure(file, options);
+    for (const Angles angles : kinds) {
+        if (const int status = measureGenerated(angles, options); status != 0) return status;
     }
-    if (generated) fs::remove(path);
-    return status;
+    return 0;
 }

@@ -15,6 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config answers for the Windows libraries alone (FFmpeg's, with what they link statically).
+set(ENV{PKG_CONFIG_LIBDIR} ${VEXO_WINDOWS_DEPS}/lib/pkgconfig)
 
 # Everything static (libgcc, libstdc++, winpthread, zlib, libpng): the program needs only the DLLs
 # that Windows itself has.

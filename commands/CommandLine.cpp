@@ -14,13 +14,22 @@ constexpr const char* USAGE =
     "Usage: vexo [--realtime] [--fit] [--up y|z] [FILE]\n"
     "                                            open the viewer, optionally on a BVH file; --realtime\n"
     "                                            plays at the file's frame time\n"
-    "       vexo --check FILE|FOLDER...          check BVH files (folders: every *.bvh below them);\n"
+    "       vexo --check [--json] FILE|FOLDER... check BVH files (folders: every *.bvh below them);\n"
     "                                            say why one is refused\n"
+    "       vexo --lint [--json] FILE|FOLDER...  check them and say where an accepted file is\n"
+    "                                            probably misread, as compiler warnings\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
     "       vexo --snapshot OUT.png [--frame N] [--size WxH] [--fit] [--up y|z] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
-    "       vexo --render DIR [--from N] [--to M] [--size WxH] [--fit] [--up y|z] FILE\n"
-    "                                            frames N..M as DIR/frame_000001.png ...\n"
+    "       vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH]\n"
+    "                    [--fit] [--up y|z] FILE\n"
+    "                                            frames N..M (every Kth) as DIR/frame_000001.png ...,\n"
+    "                                            or as an animated GIF or an H.264 MP4 video\n"
+    "       vexo --export OUT.npz [--from N] [--to M] [--compress] FILE\n"
+    "                                            the motion's arrays for NumPy (positions, rotations,\n"
+    "                                            translations, skeleton, channels)\n"
+    "       vexo --export DIR [--from N] [--to M] [--compress] FILE|FOLDER...\n"
+    "                                            one .npz per motion below DIR, as the folders lay out\n"
     "       vexo --thumbnail OUT.png [--size N] [--up y|z] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
@@ -47,11 +56,13 @@ struct ModeOption {
 };
 constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--check"), Mode::Check, Files::AtLeastOne},
+    {TEXT("--lint"), Mode::Lint, Files::AtLeastOne},
     {TEXT("--positions"), Mode::Positions, Files::One},
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
-    {TEXT("--render"), Mode::Render, Files::One, "--render needs the directory to write to"},
+    {TEXT("--render"), Mode::Render, Files::One, "--render needs the folder, GIF or MP4 file to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
     {TEXT("--sheet"), Mode::Sheet, Files::AtLeastOne, "--sheet needs the PNG file to write"},
+    {TEXT("--export"), Mode::Export, Files::AtLeastOne, "--export needs the .npz file or the directory to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
 };
@@ -63,10 +74,13 @@ struct Qualifier {
 };
 const Qualifier QUALIFIERS[] = {
     {TEXT("--frame"), {Mode::Positions, Mode::Snapshot}},
-    {TEXT("--from"), {Mode::Render}},
-    {TEXT("--to"), {Mode::Render}},
+    {TEXT("--from"), {Mode::Render, Mode::Export}},
+    {TEXT("--to"), {Mode::Render, Mode::Export}},
+    {TEXT("--every"), {Mode::Render}},
+    {TEXT("--compress"), {Mode::Export}},
     {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
     {TEXT("--realtime"), {Mode::Viewer}},
+    {TEXT("--json"), {Mode::Check, Mode::Lint}},
     {TEXT("--fit"), {Mode::Viewer, Mode::Snapshot, Mode::Render}},
     {TEXT("--up"), {Mode::Viewer, Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
     {TEXT("--columns"), {Mode::Sheet}},
@@ -115,6 +129,16 @@ void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LP
         return;
     }
     target = frame;
+}
+
+void parseEvery(CommandLine& line, LPCWSTR value)
+{
+    std::int32_t every = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), every) || every < 1) {
+        line.error = "--every needs a count of frames of 1 or more";
+        return;
+    }
+    line.every = every;
 }
 
 void parseUpAxis(CommandLine& line, LPCWSTR value)
@@ -194,6 +218,8 @@ bool checkShape(CommandLine& line, const Given& given)
         line.error = name + " needs at least one file";
     } else if (files == Files::One && line.files.size() != 1) {
         line.error = name + " needs exactly one file";
+    } else if (line.mode == Mode::Export && exportsOneArchive(line.output) && line.files.size() != 1) {
+        line.error = "--export OUT.npz writes one motion: name one file, or a directory to export several";
     } else if (line.mode == Mode::Viewer && line.files.size() > 1) {
         line.files.erase(line.files.begin() + 1, line.files.end());  // the rest are ignored
     }
@@ -215,12 +241,14 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
 {
     const WideTextView name = qualifier.name;
     given.qualifiers.push_back(&qualifier);
-    if (name == TEXT("--realtime")) {
-        line.realtime = true;
-        return;
-    }
-    if (name == TEXT("--fit")) {
-        line.fit = true;
+    // The flags take no value.
+    bool CommandLine::*const flag = name == TEXT("--realtime")   ? &CommandLine::realtime
+                                    : name == TEXT("--compress") ? &CommandLine::compress
+                                    : name == TEXT("--json")     ? &CommandLine::json
+                                    : name == TEXT("--fit")      ? &CommandLine::fit
+                                                                 : nullptr;
+    if (flag != nullptr) {
+        line.*flag = true;
         return;
     }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
@@ -229,6 +257,7 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
     else if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
     else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
     else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
+    else if (name == TEXT("--every")) parseEvery(line, value);
     else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
 }
 
@@ -240,6 +269,14 @@ const Qualifier* qualifier(WideTextView argument)
 }
 
 }  // namespace
+
+bool exportsOneArchive(LPCWSTR output)
+{
+    constexpr WideTextView EXTENSION = TEXT(".npz");
+    const WideTextView name = output;
+    return name.size() > EXTENSION.size() &&
+           lstrcmpiW(WideText(name.substr(name.size() - EXTENSION.size())).c_str(), EXTENSION.data()) == 0;
+}
 
 std::string toUtf8(LPCWSTR text)
 {
@@ -291,11 +328,13 @@ int runCommand(const CommandLine& line)
     case Mode::Help: std::fputs(USAGE, stdout); return 0;
     case Mode::Version: std::puts("VEXO 1.0.0.2"); return 0;
     case Mode::Check: return runCheck(line);
+    case Mode::Lint: return runLint(line);
     case Mode::Positions: return runPositions(line);
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);
     case Mode::Thumbnail: return runThumbnail(line);
     case Mode::Sheet: return runSheet(line);
+    case Mode::Export: return runExport(line);
     case Mode::Viewer: break;
     }
     return 2;

@@ -11,7 +11,7 @@
 // others name files (and, where a mode walks them, folders). Without a mode option, the first names
 // the start-up file of the viewer.
 struct CommandLine {
-    enum class Mode { Viewer, Check, Positions, Snapshot, Render, Thumbnail, Sheet, Help, Version };
+    enum class Mode { Viewer, Check, Lint, Positions, Snapshot, Render, Thumbnail, Sheet, Export, Help, Version };
 
     struct Size {
         std::int32_t width;
@@ -25,15 +25,18 @@ struct CommandLine {
 
     Mode mode = Mode::Viewer;
     std::vector<LPCWSTR> files;
-    LPCWSTR output = nullptr;           // what the mode writes to: a file, or --render's directory
+    LPCWSTR output = nullptr;           // what the mode writes to: a file, or a folder (--render, --export)
     std::optional<std::int32_t> columns;  // of a sheet: --columns, else about as many as rows
     std::optional<std::int32_t> frame;  // 1-based, as are from and to
     std::optional<std::int32_t> from;
     std::optional<std::int32_t> to;
+    std::optional<std::int32_t> every;  // --render keeps every Kth frame
     Size size = DEFAULT_SIZE;
     bool realtime = false;              // the viewer paces playback by the file's frame time
     bool fit = false;                   // the camera's distances fit the skeleton after each load
     UpAxis up = UpAxis::Y;              // the file's axis that points up
+    bool json = false;                  // --check and --lint write JSON Lines
+    bool compress = false;              // --export deflates the arrays
     std::string error;                  // set when the arguments are not usable
 
     static CommandLine parse(int count, LPWSTR* arguments);
@@ -41,6 +44,10 @@ struct CommandLine {
 
 // Runs a command-line mode other than the viewer; returns the process's exit status.
 int runCommand(const CommandLine& commandLine);
+
+// Whether --export writes one archive to output (its name ends in .npz, in any case) rather than a
+// directory of them.
+bool exportsOneArchive(LPCWSTR output);
 
 // UTF-8 form of a UTF-16 text, for messages and output.
 std::string toUtf8(LPCWSTR text);

@@ -15,10 +15,15 @@ int writePicture(bool drawn, const Image& picture, LPCWSTR output);
 
 // Each mode takes the command line it was chosen by, checked for the options and files it needs.
 
-// `vexo --check FILE|FOLDER...`: one line per file on stdout, folders walked for their BVH files,
-// which are read several at a time on every processor; 0 when all were accepted, 1 when any was
-// refused or a folder could not be read.
+// `vexo --check [--json] FILE|FOLDER...`: one line per file on stdout (with --json a JSON Lines
+// record), folders walked for their BVH files, which are read several at a time on every processor;
+// 0 when all were accepted, 1 when any was refused or a folder could not be read.
 int runCheck(const CommandLine& line);
+
+// `vexo --lint FILE|FOLDER...`: for each file the --check line, then for an accepted one a line per
+// kind of finding of the lint pass (BvhLint), "FILE:LINE: warning: MESSAGE [CODE]"; many files end with
+// a tally on stderr. 0 when every file was accepted without a finding, else 1.
+int runLint(const CommandLine& line);
 
 // `vexo --positions [--frame N] FILE`: the world position of every joint as CSV on stdout, for
 // every frame, or only frame N (1-based) when frame is not 0. 1 when the file is refused, 2 when
@@ -31,11 +36,22 @@ int runPositions(const CommandLine& line);
 // exist; nothing is written then.
 int runSnapshot(const CommandLine& line);
 
-// `vexo --render DIR [--from N] [--to M] [--size WxH] FILE`: the viewer's pictures of frames N to
-// M (default: the last) while playing, as DIR/frame_000001.png and so on, numbered by frame. DIR
-// is made when missing. Progress on stderr when it is a terminal, and a closing line with the
-// frames written and the frames per second. 1 and 2 as for runSnapshot.
+// `vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH] FILE`: the
+// viewer's pictures of frames N to M (default: the last) while playing, every Kth of them, as
+// DIR/frame_000001.png and so on, numbered by frame (DIR is made when missing), or as an animated
+// GIF or an MP4 video lasting as long as those frames play (chosen by the extension, in any case).
+// A video is written whole or not at all. Progress on stderr when it is a terminal, and a closing
+// line with the frames written and the frames per second. 1 and 2 as for runSnapshot.
 int runRender(const CommandLine& line);
+
+// `vexo --export OUT.npz|DIR [--from N] [--to M] [--compress] FILE|FOLDER...`: a motion's arrays
+// (world positions, local rotations and translations, the skeleton, the stored channels) as a
+// NumPy .npz archive, written whole or not at all. To OUT.npz: one file; 1 when it is refused or
+// cannot be written, 2 when a frame does not exist. To DIR: one archive per file, folders walked as
+// --check walks them, at DIR/RELATIVE.npz, several at a time on every processor, with a progress
+// line on a terminal; a file that cannot be exported says why on stderr and the others go on; 1
+// when any could not be.
+int runExport(const CommandLine& line);
 
 // `vexo --thumbnail OUT.png [--size N] FILE`: the scene alone at frame 1 (floor and skeleton, no
 // control bar, no text), N pixels square, the camera framing the whole skeleton whatever the

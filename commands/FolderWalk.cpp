@@ -98,6 +98,13 @@ private:
 
 }  // namespace
 
+bool ensureDirectory(LPCWSTR directory)
+{
+    if (CreateDirectoryW(directory, nullptr)) return true;
+    // It may be there already, or another thread has just made it.
+    return isFolder(GetFileAttributesW(directory));
+}
+
 WideText joinPath(WideTextView folder, WideTextView name)
 {
     WideText path(folder);

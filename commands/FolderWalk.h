@@ -37,5 +37,14 @@ std::uint64_t totalBytes(const std::vector<MotionFile>& files);
 // several files are read at a time on every processor.
 int readerThreadsFor(const std::vector<MotionFile>& files);
 
+// How many files a worker may be ahead of the one whose outcome comes out next (OrderedBatches'
+// slots per worker): a folder's files differ in size a hundredfold, and one large file must not
+// leave the other workers waiting. What a slot holds for a file is a few lines of text.
+constexpr int FILES_AHEAD_PER_WORKER = 16;
+
+// The directory, made when it is missing (its parent must exist); false when it cannot be, or a file
+// has its name. Several threads may ask for the same one.
+bool ensureDirectory(LPCWSTR directory);
+
 // folder + name with the platform's separator between them (none added when folder ends in one).
 WideText joinPath(WideTextView folder, WideTextView name);

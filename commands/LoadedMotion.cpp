@@ -11,10 +11,12 @@ LoadedMotion::LoadedMotion(LPCWSTR path, BvhReader::Keep keep, int threads)
     BvhReader reader;
     if (threads > 0) reader.limitThreads(threads);
     if (loaded == nullptr) {
-        refusalLine = toUtf8(path) + ":0: refused: out of memory";
+        reason = "out of memory";
     } else if (!reader.read(path, *loaded, keep)) {
-        refusalLine = toUtf8(path) + ":" + std::to_string(reader.refusedLine()) + ": refused: " + reader.refusalReason();
+        line = reader.refusedLine();
+        reason = reader.refusalReason();
     }
+    if (!reason.empty()) refusalLine = toUtf8(path) + ":" + std::to_string(line) + ": refused: " + reason;
 }
 
 Skeleton* LoadedMotion::release()

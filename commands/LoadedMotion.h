@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "motion/BvhReader.h"
@@ -20,8 +21,13 @@ public:
     // Hands the accepted skeleton over to the caller.
     Skeleton* release();
     const std::string& refusal() const { return refusalLine; }
+    // Its parts: the line (0 when the file could not be opened) and the reason.
+    std::int64_t refusedLine() const { return line; }
+    const std::string& refusalReason() const { return reason; }
 
 private:
     Skeleton* loaded;
     std::string refusalLine;
+    std::int64_t line = 0;
+    std::string reason;
 };

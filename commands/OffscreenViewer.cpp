@@ -94,6 +94,11 @@ std::int32_t OffscreenViewer::frame() const
     return viewer->frameIndex + 1;
 }
 
+double OffscreenViewer::frameTime() const
+{
+    return viewer->skeleton->frameTime;
+}
+
 void OffscreenViewer::stepTo(std::int32_t target)
 {
     while (frame() < std::min(target, viewer->skeleton->frameCount)) {

@@ -41,6 +41,7 @@ public:
     // Frames the motion has; a motion without rows still shows one picture (the rest pose).
     std::int32_t lastFrame() const;
     std::int32_t frame() const;  // 1-based, the frame on show
+    double frameTime() const;    // seconds per frame, as the file gives it (maybe 0 or less)
 
     // Single steps (as the X key does) up to frame (1-based, at most lastFrame): the camera follows
     // the root exactly as it does in playback, and playback stays paused.

@@ -8,8 +8,8 @@
 
 #include "platform/Workers.h"
 
-OrderedBatches::OrderedBatches(std::int64_t count)
-    : count(count), workers(int(std::clamp<std::int64_t>(usableProcessors(), 1, std::max<std::int64_t>(count, 1))))
+OrderedBatches::OrderedBatches(std::int64_t count, int slotsPerWorker)
+    : count(count), slotsPerWorker(slotsPerWorker), workers(int(std::clamp<std::int64_t>(usableProcessors(), 1, std::max<std::int64_t>(count, 1))))
 {
 }
 

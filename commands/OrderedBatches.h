@@ -14,9 +14,12 @@
 //                 [&](int slot) { return write(texts[slot]); });
 class OrderedBatches {
 public:
-    explicit OrderedBatches(std::int64_t count);
+    // slotsPerWorker: how far the workers may run ahead of the consumer. Two suffice for batches of
+    // even cost; batches as uneven as the files of a folder want more, so that one long batch does
+    // not leave the other workers idle.
+    explicit OrderedBatches(std::int64_t count, int slotsPerWorker = 2);
 
-    int slots() const { return 2 * workers; }
+    int slots() const { return slotsPerWorker * workers; }
 
     // make(batch, slot) runs once for every batch, on a worker thread or on the calling thread, and
     // must not throw; consume(slot) runs on the calling thread, batch after batch, and returns false
@@ -26,5 +29,6 @@ public:
 
 private:
     std::int64_t count;
+    int slotsPerWorker;
     int workers;
 };

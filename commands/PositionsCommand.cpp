@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "motion/Pose.h"
 #include "commands/Commands.h"
 #include "commands/FloatText.h"
+#include "commands/JointList.h"
 #include "commands/LoadedMotion.h"
 #include "commands/OrderedBatches.h"
 
@@ -32,37 +32,37 @@ std::string csvField(const char* name)
     return field += '"';
 }
 
-// The rows of one frame: every joint in pre-order with its parent, and the fixed middle of its
-// row (",joint,name,").
+// The rows of one frame: every joint in the order of the joint list, and the fixed middle of its row
+// (",joint,name,").
 class FrameRows {
 public:
-    explicit FrameRows(const Skeleton& skeleton) : skeleton(skeleton) { add(skeleton.root, -1); }
+    explicit FrameRows(const Skeleton& skeleton) : skeleton(skeleton), list(skeleton)
+    {
+        for (size_t j = 0; j < list.size(); ++j) {
+            std::string middle = ",";  // appended, not "," + ...: GCC 12 warns falsely (-Wrestrict) about that
+            middle.append(std::to_string(j)).append(",").append(csvField(list.joints()[j].joint->name)).append(",");
+            // frame, the middle, three numbers with their separators and the line end
+            textBound += 11 + middle.size() + 3 * (FLOAT_TEXT_MAX + 1);
+            middles.push_back(std::move(middle));
+        }
+    }
 
     // The most bytes writeFrame writes.
     size_t bound() const { return textBound; }
     // Scratch matrices writeFrame needs, one per joint.
-    size_t joints() const { return rows.size(); }
+    size_t joints() const { return list.size(); }
 
-    // The rows of frame f (0-based): world(joint) = world(parent) * local(joint), the root's world
-    // being its local transform exactly; a joint's position is its world translation.
+    // The rows of frame f (0-based), each joint at its world position.
     char* writeFrame(char* out, std::int32_t f, Mat4* world) const
     {
         char frameText[16];
         const size_t frameLength = size_t(std::to_chars(frameText, frameText + sizeof frameText, std::int64_t{f} + 1).ptr - frameText);
-        const float* values = skeleton.frameValues(f);
-        for (size_t j = 0; j < rows.size(); ++j) {
-            const Row& row = rows[j];
-            const Mat4 local = jointLocal(*row.joint, values);
-            values += row.joint->channelCount;
-            if (row.parent < 0) {
-                world[j] = local;
-            } else {
-                matMul(world[j], local, world[size_t(row.parent)]);
-            }
+        list.worldTransforms(skeleton.frameValues(f), world);
+        for (size_t j = 0; j < middles.size(); ++j) {
             std::memcpy(out, frameText, frameLength);
             out += frameLength;
-            std::memcpy(out, row.middle.data(), row.middle.size());
-            out += row.middle.size();
+            std::memcpy(out, middles[j].data(), middles[j].size());
+            out += middles[j].size();
             out = writeFloatText(out, world[j].e[12]);
             *out++ = ',';
             out = writeFloatText(out, world[j].e[13]);
@@ -74,25 +74,9 @@ public:
     }
 
 private:
-    struct Row {
-        const Joint* joint;
-        std::int64_t parent;  // index in rows, -1 for the root
-        std::string middle;
-    };
-
-    void add(const Joint* joint, std::int64_t parent)
-    {
-        const std::int64_t index = std::int64_t(rows.size());
-        std::string middle = ",";  // appended, not "," + ...: GCC 12 warns falsely (-Wrestrict) about that
-        middle.append(std::to_string(index)).append(",").append(csvField(joint->name)).append(",");
-        rows.push_back({joint, parent, std::move(middle)});
-        // frame, the middle, three numbers with their separators and the line end
-        textBound += 11 + rows.back().middle.size() + 3 * (FLOAT_TEXT_MAX + 1);
-        for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) add(child, index);
-    }
-
     const Skeleton& skeleton;
-    std::vector<Row> rows;
+    JointList list;
+    std::vector<std::string> middles;
     size_t textBound = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstring>
 
+#include "motion/FrameScan.h"
 #include "platform/win32.h"
 
 namespace {
@@ -64,5 +65,10 @@ float parseFloat(const char* text, const char* end)
         const auto result = std::from_chars(text, end, value);
         if (result.ec == std::errc()) return static_cast<float>(value);
     }
-    return static_cast<float>(_strtod_l(text, nullptr, classicLocale()));
+    return static_cast<float>(classicStrtod(text, nullptr));
+}
+
+double classicStrtod(const char* text, char** end)
+{
+    return _strtod_l(text, end, classicLocale());
 }

@@ -8,6 +8,7 @@
 #include "motion/BvhTokens.h"
 #include "motion/FileView.h"
 #include "motion/FrameLines.h"
+#include "motion/RefusalCause.h"
 #include "platform/Workers.h"
 
 namespace {
@@ -44,7 +45,8 @@ BvhReader::~BvhReader()
 bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
 {
     kept = keep;
-    total = depth = lineNumber = failLine = 0;
+    total = depth = 0;
+    lineNumber = failLine = sharesRead = 0;
     reason.clear();
     copyFailed = false;
     const Skeleton given = skeleton;
@@ -80,10 +82,12 @@ bool BvhReader::read(LPCWSTR path, Skeleton& skeleton, Keep keep)
 bool BvhReader::readFile(Skeleton& skeleton)
 {
     char* line = readLine();
-    if (line == nullptr || !startsWith(line, "HIERARCHY")) return failExpecting("\"HIERARCHY\"", line);
+    if (line == nullptr || !startsWith(line, "HIERARCHY")) return failExpecting("\"HIERARCHY\"", line, firstLineCause(line));
     if (line = readLine(); line == nullptr) return failAtEnd("\"ROOT\" and a name");
     char* tokens[2];
-    if (splitTokens(line, tokens, 2) != 2 || std::strcmp(tokens[0], "ROOT") != 0) return fail("expected \"ROOT\" and a name");
+    if (splitTokens(line, tokens, 2) != 2 || std::strcmp(tokens[0], "ROOT") != 0) {
+        return fail("expected \"ROOT\" and a name", keywordCaseCause(tokens[0], "ROOT"));
+    }
     Joint* root = Joint::create();
     if (root == nullptr || !root->setKeyword(tokens[0]) || !root->setName(tokens[1])) {
         Joint::free(root);
@@ -153,7 +157,9 @@ bool BvhReader::readChannels(Joint* joint)
 {
     char* cursor = readLine();
     if (cursor == nullptr) return failAtEnd("\"CHANNELS\"");
-    if (std::strcmp(nextToken(cursor), "CHANNELS") != 0) return fail("expected \"CHANNELS\"");
+    if (const char* keyword = nextToken(cursor); std::strcmp(keyword, "CHANNELS") != 0) {
+        return fail("expected \"CHANNELS\"", endSiteCaseCause(joint->keyword, joint->name) + keywordCaseCause(keyword, "CHANNELS"));
+    }
     const char* countToken = nextToken(cursor);
     std::int32_t count;
     if (*countToken == '\0') return fail("expected a channel count");
@@ -192,18 +198,18 @@ bool BvhReader::readChild(Joint* parent, char* headerLine)
 bool BvhReader::readMotion(Skeleton& skeleton)
 {
     char* line = readLine();
-    if (line == nullptr || !startsWith(line, "MOTION")) return failExpecting("\"MOTION\"", line);
+    if (line == nullptr || !startsWith(line, "MOTION")) return failExpecting("\"MOTION\"", line, keywordCaseCause(line, "MOTION"));
 
     char* cursor = readLine();
     if (cursor == nullptr) return failAtEnd("\"Frames:\"");
     const char* keyword = nextToken(cursor);
-    if (*keyword == '\0' || !startsWith(keyword, "Frames:")) return fail("expected \"Frames:\"");
+    if (*keyword == '\0' || !startsWith(keyword, "Frames:")) return fail("expected \"Frames:\"", keywordCaseCause(keyword, "Frames:"));
     std::int32_t frames;
     if (!parseInt32(nextToken(cursor), frames)) return fail("frame count out of range");
     if (frames < 0) return fail("negative frame count");
 
     line = readLine();
-    if (line == nullptr || !startsWith(line, "Frame Time:")) return failExpecting("\"Frame Time:\"", line);
+    if (line == nullptr || !startsWith(line, "Frame Time:")) return failExpecting("\"Frame Time:\"", line, keywordCaseCause(line, "Frame Time:"));
     char* timeCursor = line + 11;
     char* timeEnd;
     const char* timeToken = nextToken(timeCursor, &timeEnd);
@@ -220,7 +226,7 @@ bool BvhReader::readFrames(Skeleton& skeleton, std::int32_t frames, float frameT
     if (const char *text, *end; frames > 0 && kept == Keep::AllFrames && fileView != nullptr &&
                                 lines->unreadInMemory(text, end)) {
         const int threads = FrameLines::threadsFor(static_cast<size_t>(end - text),
-                                                   threadLimit > 0 ? threadLimit : usableProcessors());
+                                                   threadLimit > 0 ? threadLimit : usableProcessors(), shareBytes);
         if (threads > 1) return readFramesOnThreads(skeleton, frames, frameTime, threads);
     }
     // Every frame takes a line of at least one byte. A count the rest of the file cannot hold fails
@@ -251,11 +257,13 @@ bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, flo
     // allocating its values.
     const bool fits = std::uint64_t(frames) <= std::uint64_t(end - text);
     if (fits && !skeleton.allocValues(frames, frameTime, total)) return fail("out of memory");
-    FrameLines frameLines(*fileView, text, end, frames, threads);
-    if (!frameLines.read(fits ? skeleton.values : nullptr, total)) return fail("out of memory");
+    FrameLines frameLines(*fileView, text, end, frames, threads, shareBytes);
+    const bool read = frameLines.read(fits ? skeleton.values : nullptr, total);
+    sharesRead = frameLines.statistics().shares;
+    if (!read) return fail("out of memory");
     const std::int64_t found = frameLines.found();
     if (found < frames) {
-        lineNumber += static_cast<int>(found);
+        lineNumber += found;
         return failWithoutLine("file ends before frame " + std::to_string(found + 1) + " of " + std::to_string(frames),
                                frameLines.lastLine(), frameLines.stoppedAtTooLong());
     }
@@ -263,24 +271,24 @@ bool BvhReader::readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, flo
     return true;
 }
 
-bool BvhReader::fail(const char* why)
+bool BvhReader::fail(const char* why, const std::string& cause)
 {
     failLine = lineNumber;
-    reason = why;
+    reason = why + cause;
     return false;
 }
 
-bool BvhReader::failAtEnd(const char* expected)
+bool BvhReader::failAtEnd(const char* expected, const std::string& cause)
 {
-    return failWithoutLine(std::string("expected ") + expected + ", found end of file", lines->lastLine(),
+    return failWithoutLine(std::string("expected ") + expected + ", found end of file" + cause, lines->lastLine(),
                            lines->lineTooLong());
 }
 
-bool BvhReader::failExpecting(const char* expected, const char* line)
+bool BvhReader::failExpecting(const char* expected, const char* line, const std::string& cause)
 {
-    if (line == nullptr) return failAtEnd(expected);
+    if (line == nullptr) return failAtEnd(expected, cause);
     failLine = lineNumber;
-    reason = std::string("expected ") + expected;
+    reason = std::string("expected ") + expected + cause;
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "motion/FrameLines.h"
 #include "motion/LineReader.h"
 #include "motion/Skeleton.h"
 #include "platform/win32.h"
@@ -33,10 +34,16 @@ public:
     // At most this many threads convert frame lines (at least 1). By default, as many as there are
     // processors the process may run on.
     void limitThreads(int count) { threadLimit = count < 1 ? 1 : count; }
+    // Frame text is cut into shares of at most this many bytes for the threads (by default, and at
+    // most, FrameLines::SHARE_BYTES); smaller shares let tests and fuzzing reach the boundaries
+    // between shares, and the threads, with small files.
+    void limitShareBytes(size_t bytes) { shareBytes = bytes; }
+    // The shares the last read cut the frame text into: 0 when its frames were read on one thread.
+    std::int64_t frameShares() const { return sharesRead; }
 
     // The 1-based physical line of the last refusal (0 when the file could not be opened) and a
     // short reason such as: expected "MOTION".
-    int refusedLine() const { return failLine; }
+    std::int64_t refusedLine() const { return failLine; }
     const std::string& refusalReason() const { return reason; }
 
     // Files nested deeper than this are refused rather than risk the stack.
@@ -53,9 +60,10 @@ private:
     bool readFrames(Skeleton& skeleton, std::int32_t frames, float frameTime);
     bool readFramesOnThreads(Skeleton& skeleton, std::int32_t frames, float frameTime, int threads);
 
-    bool fail(const char* why);
-    bool failAtEnd(const char* expected);
-    bool failExpecting(const char* expected, const char* line);
+    // cause: the likely cause of the refusal (RefusalCause.h), appended to the reason.
+    bool fail(const char* why, const std::string& cause = {});
+    bool failAtEnd(const char* expected, const std::string& cause = {});
+    bool failExpecting(const char* expected, const char* line, const std::string& cause = {});
     bool failWithoutLine(const std::string& atEnd, const TextLine& lastLine, bool lineTooLong);
 
     Keep kept = Keep::AllFrames;
@@ -66,9 +74,12 @@ private:
     size_t lineCopyCapacity = 0;
     bool copyFailed = false;
     int threadLimit = 0;         // 0: as many as there are usable processors
+    size_t shareBytes = FrameLines::SHARE_BYTES;
+    std::int64_t sharesRead = 0;
     std::int32_t total = 0;      // channels read so far: the skeleton's channelsPerFrame
     int depth = 0;
-    int lineNumber = 0;
-    int failLine = 0;
+    // Physical lines: a file may hold more than 2^31 of them (INT32_MAX frames after its header).
+    std::int64_t lineNumber = 0;
+    std::int64_t failLine = 0;
     std::string reason;
 };

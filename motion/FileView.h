@@ -20,8 +20,10 @@ public:
     const char* data() const { return static_cast<const char*>(view); }
     size_t size() const { return bytes; }
 
-    // Lets the system take back the memory holding [begin, end) of the view. The file's pages stay in
-    // its cache and are read back from there should they be touched again.
+    // Lets the system take back the memory holding [begin, end) of the view (whole pages, so also the
+    // bytes around the range that share a page with it). Advisory only: the whole view stays readable,
+    // and a page taken back is read again from the file's cache when touched, with the same bytes. So
+    // another thread may read any part of the view meanwhile, as the threaded frame reader does.
     void release(const char* begin, const char* end) const;
 
 private:

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
-
-#include <emmintrin.h>
+#include <new>
 
 #include "motion/BvhNumbers.h"
+#include "motion/FrameScan.h"
 #include "platform/Workers.h"
 
 namespace {
@@ -17,23 +18,10 @@ bool isBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// Frame lines are looked at BLOCK bytes at a time. Where a token starts near the end of a line, the
-// number read from it may look DECIMAL_WINDOW bytes ahead, which stays within the same READ_AHEAD.
-constexpr size_t BLOCK = 64;
-constexpr size_t READ_AHEAD = BLOCK;
-static_assert(DECIMAL_WINDOW <= READ_AHEAD);
-
-// Bit i set where block[i] is a space or a tab.
-std::uint64_t blanksIn(const char* block)
-{
-    std::uint64_t blanks = 0;
-    for (size_t i = 0; i < BLOCK; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i));
-        const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\t')));
-        blanks |= std::uint64_t(unsigned(_mm_movemask_epi8(blank))) << i;
-    }
-    return blanks;
-}
+// Token starts are found a SCAN_BLOCK at a time from the line's start, so the last block reads up to
+// SCAN_BLOCK - 1 bytes past the line's end; a number that starts on the line's last byte reads
+// DECIMAL_WINDOW - 1 bytes past it.
+static_assert(SCAN_BLOCK <= FRAME_LINE_READ_AHEAD && DECIMAL_WINDOW <= FRAME_LINE_READ_AHEAD);
 
 // (float)atof of a token that is not a plain number, converted from a NUL-terminated copy.
 bool convertToken(const char* begin, const char* end, float& value)
@@ -49,35 +37,51 @@ bool convertToken(const char* begin, const char* end, float& value)
     return true;
 }
 
+// The byte that ends a line's text: its LF, the CR of its CR LF, a NUL inside it, or the zeros that
+// pad a copy. None is a digit, a point or a blank.
+[[maybe_unused]] bool endsLineText(char c)
+{
+    return c == '\n' || c == '\r' || c == '\0';
+}
+
 }  // namespace
 
+// What this relies on:
+// - Reading ahead: the FRAME_LINE_READ_AHEAD bytes after the line's end are read whatever they hold.
+//   They lie in the input (or in the copy's padding); in a mapped file they may be in a share whose
+//   pages another thread is releasing at that moment, which is safe because releasing is advisory:
+//   the system may drop the pages and reads them back from the file when touched (FileView::release).
+// - The line-end sentinel: the byte at the end of the line's text ends it (endsLineText), so a number
+//   never runs past it, and parseDecimal's stop lies at or before it.
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
 {
-    if (static_cast<size_t>(line.inputEnd - line.end) < READ_AHEAD) {
+    if (static_cast<size_t>(line.inputEnd - line.end) < FRAME_LINE_READ_AHEAD) {
         // Too near the end of the input to look past the line's end (its last line, for one):
         // converted from a copy followed by zeros.
-        char* copy = static_cast<char*>(std::calloc(line.length() + READ_AHEAD, 1));
+        char* copy = static_cast<char*>(std::calloc(line.length() + FRAME_LINE_READ_AHEAD, 1));
         if (copy == nullptr) return false;
         std::memcpy(copy, line.begin, line.length());
         const char* const copyEnd = copy + line.length();
-        const bool converted = parseFrameLine({copy, copyEnd, true, copyEnd + READ_AHEAD}, row, channels);
+        const bool converted = parseFrameLine({copy, copyEnd, true, copyEnd + FRAME_LINE_READ_AHEAD}, row, channels);
         std::free(copy);
         return converted;
     }
     const char* end = line.end;
     if (const void* nul = std::memchr(line.begin, '\0', line.length())) end = static_cast<const char*>(nul);
+    assert(endsLineText(*end));
     // Tokens start where a blank is followed by anything else, found a block at a time; each is then
     // converted on its own, without waiting for the one before it to end.
     std::int32_t k = 0;
     std::uint64_t blankBefore = 1;  // the line starts as if after a blank
-    for (const char* block = line.begin; block < end && k < channels; block += BLOCK) {
+    for (const char* block = line.begin; block < end && k < channels; block += SCAN_BLOCK) {
         std::uint64_t blank = blanksIn(block);
-        if (const auto left = static_cast<size_t>(end - block); left < BLOCK) blank |= ~std::uint64_t{0} << left;
+        if (const auto left = static_cast<size_t>(end - block); left < SCAN_BLOCK) blank |= ~std::uint64_t{0} << left;
         std::uint64_t starts = ~blank & (blank << 1 | blankBefore);
-        blankBefore = blank >> (BLOCK - 1);
+        blankBefore = blank >> (SCAN_BLOCK - 1);
         for (; starts != 0 && k < channels; starts &= starts - 1, ++k) {
             const char* token = block + std::countr_zero(starts);
             const char* stop = parseDecimal(token, row[k]);
+            assert(stop == nullptr || stop <= end);
             if (stop != nullptr && (stop == end || isBlank(*stop))) continue;  // the number is the whole token
             const char* tokenEnd = token;
             while (tokenEnd != end && !isBlank(*tokenEnd)) ++tokenEnd;
@@ -87,63 +91,81 @@ bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels)
     return true;
 }
 
-int FrameLines::threadsFor(size_t bytes, int available)
+int FrameLines::threadsFor(size_t bytes, int available, size_t shareBytes)
 {
-    const size_t worth = bytes / MIN_SHARE_BYTES;
+    const size_t worth = bytes / std::clamp<size_t>(shareBytes, 1, SHARE_BYTES);
     return static_cast<int>(std::clamp<size_t>(std::min<size_t>(worth, size_t(available)), 1, MAX_THREADS));
 }
 
-FrameLines::FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads)
-    : view(view), text(text), textEnd(end), frames(frames), threads(std::clamp(threads, 1, MAX_THREADS))
+FrameLines::FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads,
+                       size_t shareBytes)
+    : view(view), text(text), textEnd(end), frames(frames)
 {
-    // Shares of about MIN_SHARE_BYTES, which stay in the processor's cache from counting to converting.
-    const size_t worth = static_cast<size_t>(end - text) / MIN_SHARE_BYTES;
-    shareCount = static_cast<int>(std::clamp<size_t>(worth, size_t(this->threads), MAX_SHARES));
+    const auto bytes = static_cast<size_t>(end - text);
+    shareBytes = std::clamp<size_t>(shareBytes, 1, SHARE_BYTES);
+    // Enough shares that none is longer than shareBytes (but for where its last line ends), at least
+    // one a thread, and no more than the text has bytes (see shareStart).
+    const size_t cuts = bytes / shareBytes + (bytes % shareBytes != 0);
+    shareCount = static_cast<std::int64_t>(std::min(std::max({cuts, size_t(std::clamp(threads, 1, MAX_THREADS)), size_t{1}}),
+                                                    std::max<size_t>(bytes, 1)));
+    this->threads = static_cast<int>(std::min<std::int64_t>(std::clamp(threads, 1, MAX_THREADS), shareCount));
 }
 
 bool FrameLines::read(float* values, std::int32_t channels)
 {
-    runOnShares([&](int index) {
+    shares.reset(new (std::nothrow) Share[static_cast<size_t>(shareCount)]);
+    if (shares == nullptr) return false;
+    runOnShares([&](std::int64_t index) {
         Share& share = shares[index];
         // Found by the thread that takes the share, not all up front: a page of the text once touched
         // stays in the process's memory (on some systems with megabytes around it) until released.
         share.begin = shareStart(index);
-        share.end = shareStart(index + 1);
+        share.end = cut(index + 1);
         FoundLine found[KEPT_LINES];  // the first lines counted, kept for converting them right after
         const int kept = countShare(share, found);
         std::int64_t firstFrame;
         if (values != nullptr && firstFrameOf(index, firstFrame)) {
             convertShare(share, firstFrame, values, channels, found, kept);
         } else {
-            view.release(share.begin, share.end);  // read again if it is converted later
+            release(share);  // read again if it is converted later
         }
     });
-    // Every share is counted now: number the lines until `frames` are found or a line is too long.
-    std::int64_t before = 0;
-    for (int i = 0; i < shareCount && before < frames && !tooLong; ++i) {
-        before += shares[i].lines;
-        tooLong = shares[i].tooLong && before < frames;  // the lines after that one were not counted
-    }
-    foundLines = std::min<std::int64_t>(before, frames);
+    // Every share is counted now: the lines are numbered until `frames` are found or a line is too long.
+    numberCountedShares();
+    const Share& lastNumbered = shares[numbered - 1];
+    tooLong = lastNumbered.tooLong && linesNumbered < frames;  // the lines after that one were not counted
+    foundLines = std::min<std::int64_t>(linesNumbered, frames);
     if (values == nullptr) return true;
-    runOnShares([&](int index) {
+    runOnShares([&](std::int64_t index) {
         std::int64_t firstFrame;
         if (!shares[index].converted && firstFrameOf(index, firstFrame)) {
+            shares[index].convertedLater = true;
             convertShare(shares[index], firstFrame, values, channels, nullptr, 0);
         }
     });
-    return std::none_of(shares.begin(), shares.begin() + shareCount, [](const Share& share) { return share.failed; });
+    return std::none_of(shares.get(), shares.get() + shareCount, [](const Share& share) { return share.failed; });
+}
+
+// Gives every share whose predecessors are all counted the number of its first frame, in order, up to
+// and including a share that ends in a line too long (the lines after it were not counted).
+void FrameLines::numberCountedShares()
+{
+    const std::lock_guard hold(numbering);
+    for (; numbered < shareCount && shares[numbered].counted.load(std::memory_order_acquire); ++numbered) {
+        if (numbered > 0 && shares[numbered - 1].tooLong) break;
+        shares[numbered].firstFrame = linesNumbered;
+        linesNumbered += shares[numbered].lines;
+    }
 }
 
 // The number of the share's first frame, when every share before it is counted and ends in a line of
 // ordinary length; false otherwise, or when the share holds no frame.
-bool FrameLines::firstFrameOf(int index, std::int64_t& firstFrame) const
+bool FrameLines::firstFrameOf(std::int64_t index, std::int64_t& firstFrame)
 {
-    firstFrame = 0;
-    for (int i = 0; i < index; ++i) {
-        if (!shares[i].counted.load(std::memory_order_acquire) || shares[i].tooLong) return false;
-        firstFrame += shares[i].lines;
-    }
+    numberCountedShares();
+    const std::lock_guard hold(numbering);
+    if (index >= numbered) return false;
+    firstFrame = shares[index].firstFrame;
     return firstFrame < frames;
 }
 
@@ -151,29 +173,42 @@ bool FrameLines::firstFrameOf(int index, std::int64_t& firstFrame) const
 template <typename Work>
 void FrameLines::runOnShares(const Work& work)
 {
-    std::atomic<int> next{0};
+    std::atomic<std::int64_t> next{0};
     runWorkers(threads, [&](int) {
-        for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
+        for (std::int64_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
     });
 }
 
-// Shares start at line starts: the first one at or after an even cut of the text.
-const char* FrameLines::shareStart(int index) const
+// The text cut evenly: cut(0) is its start, cut(shareCount) its end.
+const char* FrameLines::cut(std::int64_t index) const
 {
-    if (index == 0) return text;
-    if (index == shareCount) return textEnd;
-    const char* cut = text + static_cast<size_t>(textEnd - text) / size_t(shareCount) * size_t(index);
-    if (cut[-1] == '\n') return cut;
-    const auto* lf = static_cast<const char*>(std::memchr(cut, '\n', static_cast<size_t>(textEnd - cut)));
-    return lf != nullptr ? lf + 1 : textEnd;
+    // bytes * index / shareCount, in parts whose products stay small (the remainder is below shareCount).
+    const auto bytes = static_cast<size_t>(textEnd - text), count = static_cast<size_t>(shareCount);
+    return text + bytes / count * size_t(index) + bytes % count * size_t(index) / count;
+}
+
+// A share holds the lines that start between its cut and the next (the last of them may run past
+// the next cut, and past many when it is long): it begins at the first of them, or at the next cut
+// when there is none. Finding it looks at the byte before the cut, which is in the text (there are
+// no more shares than bytes, so every cut but the first lies at least one byte in), and no further
+// than the next cut, so finding every share's start reads the text once whatever its lines' lengths.
+const char* FrameLines::shareStart(std::int64_t index) const
+{
+    const char* from = cut(index);
+    const char* next = cut(index + 1);
+    if (index == 0) return from;  // the text starts a line
+    assert(from > text);
+    if (from[-1] == '\n') return from;
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(next - from)));
+    return lf != nullptr ? lf + 1 : next;
 }
 
 // Counts the share's lines, keeping the first KEPT_LINES of them in kept; returns how many it kept.
 int FrameLines::countShare(Share& share, FoundLine* kept)
 {
     int keptCount = 0;
-    PassedPages passedPages(&view, share.begin);
-    for (const char* p = share.begin; p < share.end && share.lines < frames; passedPages.passed(p)) {
+    const char* p = share.begin;
+    while (p < share.end && share.lines < frames) {
         // The whole text is given, so a line is always found whole, also past the share's end.
         FoundLine found;
         if (LineReader::lineAt(p, textEnd, true, found.line, found.after) == LineReader::Found::TOO_LONG) {
@@ -185,38 +220,60 @@ int FrameLines::countShare(Share& share, FoundLine* kept)
         share.last = found.line;
         p = found.after;
     }
+    share.reach = std::max(p, share.end);
     share.counted.store(true, std::memory_order_release);
     return keptCount;
 }
 
 TextLine FrameLines::lastLine() const
 {
-    for (int i = shareCount - 1; i >= 0; --i) {
+    for (std::int64_t i = shareCount - 1; i >= 0; --i) {
         if (shares[i].lines > 0) return shares[i].last;
     }
     return {};
 }
 
+FrameLines::Statistics FrameLines::statistics() const
+{
+    Statistics statistics;
+    statistics.shares = shareCount;
+    for (std::int64_t i = 0; shares != nullptr && i < shareCount; ++i) {
+        statistics.longestShare = std::max(statistics.longestShare, static_cast<size_t>(shares[i].reach - shares[i].begin));
+        statistics.convertedLater += shares[i].convertedLater;
+        statistics.linesPastKept += shares[i].linesPastKept;
+        statistics.releasedBytes += shares[i].releasedBytes;
+    }
+    return statistics;
+}
+
 // Converts the share's lines from the frame numbered firstFrame on: the kept ones as they were found,
-// the others found again.
+// the others found again. Its pages are released once it is done.
 void FrameLines::convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels,
                               const FoundLine* kept, int keptCount)
 {
     share.converted = true;
     const char* p = share.begin;
-    PassedPages passedPages(&view, share.begin);
-    for (std::int64_t f = firstFrame; f < frames && p < share.end; ++f, passedPages.passed(p)) {
+    for (std::int64_t f = firstFrame; f < frames && p < share.end; ++f) {
         FoundLine found;
         if (f - firstFrame < keptCount) {
             found = kept[f - firstFrame];
         } else {
             LineReader::lineAt(p, textEnd, true, found.line, found.after);
+            share.linesPastKept += kept != nullptr;
         }
         p = found.after;
         if (!parseFrameLine(found.line, values + f * channels, channels)) {
             share.failed = true;
-            return;
+            break;
         }
     }
-    passedPages.passedAll(share.end);
+    release(share);
+}
+
+// The share's pages go as soon as a thread is done with them, so that the text in memory at once is
+// about one share a thread, whatever the size of the file.
+void FrameLines::release(Share& share)
+{
+    view.release(share.begin, share.reach);
+    share.releasedBytes += static_cast<size_t>(share.reach - share.begin);
 }

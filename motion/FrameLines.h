@@ -1,9 +1,10 @@
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 
 #include "motion/FileView.h"
 #include "motion/LineReader.h"
@@ -13,6 +14,10 @@
 // keep what the row holds (zero), values past the channels are ignored. False when memory runs out
 // (only a line within a few bytes of the input's end, or a token longer than a number ever is, needs
 // any).
+//
+// The line is read up to FRAME_LINE_READ_AHEAD bytes past its end, where those bytes are in the
+// input (line.inputEnd); a line nearer the input's end is converted from a copy padded with zeros.
+constexpr size_t FRAME_LINE_READ_AHEAD = 64;
 bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels);
 
 // A motion's frame lines held whole in memory, converted on several threads. Where a line starts is
@@ -22,18 +27,27 @@ bool parseFrameLine(const TextLine& line, float* row, std::int32_t channels);
 // much faster than converting), knows the number of its first frame and converts its lines into their
 // rows while they are still at hand. Shares counted too early are converted once all are counted.
 // A frame line never refuses a file; only their number and length can, which the counts tell.
+//
+// Shares keep their size whatever the size of the text: a large text is cut into more of them. So the
+// text a thread holds in memory (one share, released when it is done with it) and the lines counting
+// keeps for converting (KEPT_LINES, about a share of real frame lines) stay the same at any size.
 class FrameLines {
 public:
     static constexpr int MAX_THREADS = 64;
-    // Less text than this per thread is converted faster than a thread starts.
-    static constexpr size_t MIN_SHARE_BYTES = size_t{1} << 20;
+    // The default size of a share: less text than this per thread is converted faster than a thread
+    // starts, and a share this size stays in the processor's cache from counting to converting.
+    static constexpr size_t SHARE_BYTES = size_t{1} << 20;
 
-    // The threads worth using for frame text of that many bytes, with at most `available`.
-    static int threadsFor(size_t bytes, int available);
+    // The threads worth using for frame text of that many bytes cut into shares of shareBytes, with at
+    // most `available`.
+    static int threadsFor(size_t bytes, int available, size_t shareBytes = SHARE_BYTES);
 
     // [text, end): the first frame line and everything after it, in the view, whose pages are released
-    // as the threads pass them. At most `frames` lines are taken.
-    FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads);
+    // as the threads finish with them; text starts a line. At most `frames` lines are taken. Shares
+    // are of shareBytes at most (1 to SHARE_BYTES; smaller ones let tests reach share boundaries with
+    // little text), and never fewer than the threads.
+    FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads,
+               size_t shareBytes = SHARE_BYTES);
 
     // Finds the frame lines and converts them into the rows of values (channels values each, zero
     // where a line holds no value), or only counts them when values is null. False when memory runs
@@ -47,43 +61,64 @@ public:
     // The last line found: the last line of the text when fewer than `frames` were found.
     TextLine lastLine() const;
 
-private:
-    static constexpr int MAX_SHARES = 256;
+    // How the text was cut and read, after read().
+    struct Statistics {
+        std::int64_t shares = 0;
+        size_t longestShare = 0;          // bytes its lines span: shareBytes and the rest of a line past the cut
+        std::int64_t convertedLater = 0;   // shares counted before those ahead of them, converted at the end
+        std::int64_t linesPastKept = 0;    // lines of shares converted right after counting that it did not keep
+        size_t releasedBytes = 0;          // given back to the system, a share at a time
+    };
+    Statistics statistics() const;
 
+private:
     struct Share {
-        const char* begin = nullptr;
-        const char* end = nullptr;
+        const char* begin = nullptr;  // its first line
+        const char* end = nullptr;    // the next cut: its lines start before it
+        const char* reach = nullptr;  // where its last line counted ends (at least end)
         std::int64_t lines = 0;  // up to the first line too long, or `frames`
         bool tooLong = false;
         TextLine last;
         std::atomic<bool> counted{false};  // lines, tooLong and last are final
+        std::int64_t firstFrame = -1;      // once numbered (see numberCountedShares)
         bool converted = false;
         bool failed = false;
+        bool convertedLater = false;
+        std::int64_t linesPastKept = 0;
+        size_t releasedBytes = 0;
     };
 
     struct FoundLine {
         TextLine line;
         const char* after = nullptr;  // where the next line starts
     };
-    // Lines of a share that counting keeps for converting (a share of MIN_SHARE_BYTES holds a few
-    // hundred frame lines of real files); the rest are found again.
+    // Lines of a share that counting keeps for converting: a share of SHARE_BYTES holds about a
+    // thousand frame lines of a skeleton of 30 joints or more; the lines of thinner ones past these
+    // are found again (one search for a line end each, little next to converting them).
     static constexpr int KEPT_LINES = 1024;
 
     template <typename Work>
     void runOnShares(const Work& work);
     int countShare(Share& share, FoundLine* kept);
-    bool firstFrameOf(int index, std::int64_t& firstFrame) const;
+    void numberCountedShares();
+    bool firstFrameOf(std::int64_t index, std::int64_t& firstFrame);
     void convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels, const FoundLine* kept,
                       int keptCount);
-    const char* shareStart(int index) const;
+    const char* cut(std::int64_t index) const;
+    const char* shareStart(std::int64_t index) const;
+    void release(Share& share);
 
     const FileView& view;
     const char* text;
     const char* textEnd;
     std::int32_t frames;
     int threads;
-    int shareCount;
-    std::array<Share, MAX_SHARES> shares;
+    std::int64_t shareCount;
+    std::unique_ptr<Share[]> shares;
+    // Shares [0, numbered) have their first frame; numbering stops after a line too long.
+    std::mutex numbering;
+    std::int64_t numbered = 0;
+    std::int64_t linesNumbered = 0;
     std::int64_t foundLines = 0;
     bool tooLong = false;
 };

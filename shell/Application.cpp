@@ -1,6 +1,5 @@
 #include "shell/Application.h"
 
-#include <cstdio>
 #include <new>
 
 #include "shell/StartupFile.h"
@@ -15,9 +14,9 @@ constexpr WORD ICON_ID = 100;
 constexpr WORD MENU_ID = 101;
 constexpr WORD ACCELERATORS_ID = 103;
 
-int fail(const char* message)
+int fail(const char* reason)
 {
-    std::fprintf(stderr, "vexo: %s\n", message);
+    VexoReportFailure(reason);
     return 1;
 }
 
@@ -72,7 +71,7 @@ void runMainLoop(Viewer& viewer, HACCEL accelerators)
 
 int runViewer(HINSTANCE instance, LPCWSTR startupFile, const ViewerOptions& options)
 {
-    if (!VexoDisplayAvailable()) return fail("no display available to show the viewer (is DISPLAY set?)");
+    if (!VexoDisplayAvailable()) return fail("no display available to show the viewer");
     startupFilePath = startupFile;
     const HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(ACCELERATORS_ID));
     if (!registerWindowClass(MAIN_WINDOW_CLASS, LoadIconW(instance, MAKEINTRESOURCEW(ICON_ID)))) {
@@ -91,7 +90,7 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile, const ViewerOptions& opti
     viewer->scene.up = options.up;
     int status = 0;
     if (!createMainWindow(*viewer, instance)) {
-        status = fail("cannot create the main window (no OpenGL?)");
+        status = fail("cannot open the main window: OpenGL could not be started on this display");
     } else {
         ShowWindow(viewer->hwnd, SW_SHOW);
         runMainLoop(*viewer, accelerators);

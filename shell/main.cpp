@@ -14,7 +14,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     if (commandLine.mode != CommandLine::Mode::Viewer || !commandLine.error.empty()) {
         VexoUseStandardStreams();
         status = runCommand(commandLine);
-    } else {
+    } else if (!VexoHandViewerToDesktopTwin(&status)) {
         const ViewerOptions options{commandLine.realtime, commandLine.fit, commandLine.up};
         status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front(), options);
     }

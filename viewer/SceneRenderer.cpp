@@ -14,10 +14,8 @@ constexpr PIXELFORMATDESCRIPTOR PIXEL_FORMAT = scenePixelFormat();
 
 bool Viewer::createGlContext()
 {
-    deviceContext = GetDC(hwnd);
+    deviceContext = VexoGetGlDC(hwnd, &PIXEL_FORMAT);  // offscreen, it may be a bitmap's
     if (deviceContext == nullptr) return false;
-    const int format = ChoosePixelFormat(deviceContext, &PIXEL_FORMAT);
-    if (format == 0 || !SetPixelFormat(deviceContext, format, &PIXEL_FORMAT)) return false;
     glContext = wglCreateContext(deviceContext);
     if (glContext == nullptr) return false;
     return wglMakeCurrent(deviceContext, glContext) != FALSE;

@@ -8,7 +8,9 @@
 
 namespace {
 
-constexpr DWORD PATH_UNITS = 260;
+// The longest path Windows takes, "\\?\" and the terminator included: a long-path aware program
+// is handed paths beyond the old 260.
+constexpr DWORD PATH_UNITS = 32768;
 constexpr WCHAR BVH_FILTER[] = TEXT("BVH Files (*.bvh)\0*.bvh\0");  // the literal adds the closing empty string
 
 bool* viewFlag(Viewer& viewer, UINT command)
@@ -111,27 +113,36 @@ void Viewer::showOpenDialog()
     // Starts wherever the process's current directory is now; the choice does not change it.
     WideString directory;
     directory.assignCurrentDirectory();
-    WCHAR path[PATH_UNITS] = {};
+    WideString path;
+    if (!path.reserve(PATH_UNITS)) {
+        directory.release();
+        return;
+    }
+    path.data[0] = 0;
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = hwnd;
     dialog.lpstrFilter = BVH_FILTER;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = PATH_UNITS;
+    dialog.lpstrFile = path.data;
+    dialog.nMaxFile = path.capacity;
     dialog.lpstrInitialDir = directory.data;
     dialog.Flags = OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    if (GetOpenFileNameW(&dialog)) loadFile(path);
+    if (GetOpenFileNameW(&dialog)) loadFile(path.data);
+    path.release();
     directory.release();
 }
 
 void Viewer::onDropFiles(HDROP drop)
 {
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    WCHAR path[PATH_UNITS];
+    WideString path;
     for (UINT i = 0; i < count; ++i) {
-        DragQueryFileW(drop, i, path, PATH_UNITS);
-        if (loadFile(path)) break;
+        const UINT units = DragQueryFileW(drop, i, nullptr, 0) + 1;  // however long the path
+        if (!path.reserve(units)) continue;
+        DragQueryFileW(drop, i, path.data, units);
+        if (loadFile(path.data)) break;
     }
+    path.release();
     DragFinish(drop);
 }
 

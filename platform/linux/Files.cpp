@@ -116,6 +116,16 @@ FILE* _wfopen(LPCWSTR path, LPCWSTR mode)
     return stream;
 }
 
+int _fseeki64(FILE* stream, long long offset, int origin)
+{
+    return ::fseeko(stream, off_t{offset}, origin);
+}
+
+long long _ftelli64(FILE* stream)
+{
+    return ::ftello(stream);
+}
+
 int _fileno(FILE* stream)
 {
     return ::fileno(stream);

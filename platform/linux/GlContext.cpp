@@ -146,3 +146,11 @@ BOOL SwapBuffers(HDC dc)
     const HWND window = windowOf(dc);
     return window != nullptr && window->native->swapBuffers() ? TRUE : FALSE;
 }
+
+HDC VexoGetGlDC(HWND window, const PIXELFORMATDESCRIPTOR* format)
+{
+    const HDC dc = GetDC(window);
+    const int index = dc != nullptr ? ChoosePixelFormat(dc, format) : 0;
+    if (index == 0 || !SetPixelFormat(dc, index, format)) return nullptr;
+    return dc;
+}

@@ -3,6 +3,7 @@
 #include <sched.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -33,6 +34,18 @@ void setProcessArguments(int argc, char** argv)
 // The streams already go where the user sees them (the terminal, or what the shell redirected them
 // to), and the C library writes bytes unchanged.
 void VexoUseStandardStreams() {}
+
+// A program started from a desktop entry has its stderr in the session's log.
+void VexoReportFailure(const char* reason)
+{
+    std::fprintf(stderr, "vexo: %s\n", reason);
+}
+
+// The one program shows the viewer itself.
+BOOL VexoHandViewerToDesktopTwin(int*)
+{
+    return FALSE;
+}
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName)
 {

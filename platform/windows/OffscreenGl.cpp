@@ -1,6 +1,6 @@
 // Contexts for drawing on several threads: each is the context of an offscreen window of its own
 // (see OffscreenWindow.cpp), made on the calling thread, which the window's drawing target (a
-// framebuffer object bound in the context) goes with. wglMakeCurrent takes the window's device
+// framebuffer object bound in the context, or a bitmap) goes with. wglMakeCurrent takes the window's device
 // context on any thread, so the context can be lent from thread to thread; the window itself only
 // ever sees messages on the thread that made it.
 
@@ -25,9 +25,8 @@ LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 {
     if (message == WM_CREATE) {
         auto* gl = static_cast<VexoOffscreenGl*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        gl->dc = GetDC(window);
-        const int index = gl->dc != nullptr ? ChoosePixelFormat(gl->dc, &gl->format) : 0;
-        if (index == 0 || !SetPixelFormat(gl->dc, index, &gl->format)) return -1;
+        gl->dc = VexoGetGlDC(window, &gl->format);  // a bitmap's, where the offscreen windows draw into bitmaps
+        if (gl->dc == nullptr) return -1;
         gl->context = wglCreateContext(gl->dc);
         if (gl->context == nullptr) return -1;
         return wglMakeCurrent(gl->dc, gl->context) ? 0 : -1;

@@ -173,6 +173,8 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--render out --from 2 --to 1 " + quoted(file), 2, "vexo: --from 2 is after --to 1"},
         {"--render out --frame 1 " + quoted(file), 2, "vexo: --frame belongs to --positions or --snapshot"},
         {"--render out --snapshot x.png " + quoted(file), 2, "vexo: option --snapshot cannot be combined"},
+        {"--render out --every 0 " + quoted(file), 2, "vexo: --every needs a count of frames of 1 or more"},
+        {"--snapshot out.png --every 2 " + quoted(file), 2, "vexo: --every belongs to --render"},
         {"--render out /no/such.bvh", 1, "/no/such.bvh:0: refused: cannot open file"},
         {"--positions --size 10x10 " + quoted(file), 2, "vexo: --size belongs to --snapshot, --render, --thumbnail or --sheet"},
         {"--thumbnail out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs the thumbnail's side in pixels, from 1 to 8192"},
@@ -185,6 +187,14 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         {"--sheet out.png --columns 0 " + quoted(file), 2, "vexo: --columns needs a number of columns of 1 or more"},
         {"--sheet out.png --size 10x10 " + quoted(file), 2, "vexo: --size needs each tile's side in pixels, from 1 to 8192"},
         {"--snapshot out.png --columns 2 " + quoted(file), 2, "vexo: --columns belongs to --sheet"},
+        {"--lint", 2, "vexo: --lint needs at least one file"},
+        {"--positions --json " + quoted(file), 2, "vexo: --json belongs to --check or --lint"},
+        {"--lint " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--export", 2, "vexo: --export needs the .npz file or the directory to write"},
+        {"--export out.NPZ " + quoted(file) + " " + quoted(file), 2, "vexo: --export OUT.npz writes one motion"},
+        {"--export out.npz --to 3 " + quoted(file), 2, "vexo: --to 3 is beyond the last frame (2)"},
+        {"--export out.npz " + quoted(bad), 1, ":2: refused: expected \"ROOT\" and a name"},
+        {"--check --compress " + quoted(file), 2, "vexo: --compress belongs to --export"},
     };
     for (const auto& c : cases) {
         const RunResult run = vexo(c.arguments, true);
@@ -192,8 +202,7 @@ TEST(CommandLine, UsageErrorsExitWithTwoAndRefusalsWithOne)
         EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " printed: " << run.out;
         EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << c.arguments << ": one line, printed: " << run.out;
     }
-    EXPECT_FALSE(std::filesystem::exists("out.png"));
-    EXPECT_FALSE(std::filesystem::exists("out"));
+    for (const char* output : {"out.png", "out", "out.npz", "out.NPZ"}) EXPECT_FALSE(std::filesystem::exists(output)) << output;
 }
 
 TEST(CommandLine, SizeIsWidthByHeightWithinLimits)

@@ -11,6 +11,7 @@
 
 #include "RandomTokens.h"
 #include "motion/BvhNumbers.h"
+#include "motion/FrameScan.h"
 
 namespace {
 
@@ -31,18 +32,18 @@ float parsed(const std::string& token)
     return parseFloat(token.c_str(), token.c_str() + token.size());
 }
 
-// parseDecimal on the text as a frame line holds it, followed by zeros within the window.
+// parseDecimal of one form on the text as a frame line holds it, followed by zeros within the window.
 struct Decimal {
     int length;  // of the number read, or -1
     float value;
 };
 
-Decimal readDecimal(const std::string& text)
+Decimal readDecimal(const FrameScanForm& form, const std::string& text)
 {
     char window[2 * DECIMAL_WINDOW] = {};
     std::memcpy(window, text.data(), std::min(text.size(), sizeof window));
     float value = -99.0f;
-    const char* end = parseDecimal(window, value);
+    const char* end = form.parseDecimal(window, value);
     return {end == nullptr ? -1 : int(end - window), value};
 }
 
@@ -92,15 +93,18 @@ TEST(BvhNumbers, DecimalsConvertWhereTheyStandAndStopAtTheFirstOtherCharacter)
         {"-123456789012345", -1},
         {"", -1}, {"-", -1}, {".", -1}, {"-.", -1}, {"+5", -1}, {"inf", -1}, {"nan", -1}, {" 5", -1}, {"\t5", -1},
     };
-    for (const auto& c : cases) {
-        const Decimal read = readDecimal(c.text);
-        if (c.length < 0) {
-            EXPECT_EQ(read.length, -1) << c.text;
-            EXPECT_EQ(read.value, -99.0f) << "nothing stored for " << c.text;
-            continue;
+    for (const FrameScanForm& form : FRAME_SCAN_FORMS) {
+        SCOPED_TRACE(form.name);
+        for (const auto& c : cases) {
+            const Decimal read = readDecimal(form, c.text);
+            if (c.length < 0) {
+                EXPECT_EQ(read.length, -1) << c.text;
+                EXPECT_EQ(read.value, -99.0f) << "nothing stored for " << c.text;
+                continue;
+            }
+            ASSERT_EQ(read.length, c.length) << c.text;
+            EXPECT_EQ(bits(read.value), bits(reference(std::string(c.text, size_t(c.length))))) << c.text;
         }
-        ASSERT_EQ(read.length, c.length) << c.text;
-        EXPECT_EQ(bits(read.value), bits(reference(std::string(c.text, size_t(c.length))))) << c.text;
     }
 }
 
@@ -116,16 +120,18 @@ TEST(BvhNumbers, DecimalsOfUpTo15CharactersMatchAtofBitForBit)
             if (d == point) token += '.';
             token += char('0' + rng() % 10);
         }
-        const Decimal read = readDecimal(token + " 1");
-        if (token.size() >= DECIMAL_WINDOW) {
-            ASSERT_EQ(read.length, -1) << token;  // left to the general path
-            continue;
+        for (const FrameScanForm& form : FRAME_SCAN_FORMS) {
+            const Decimal read = readDecimal(form, token + " 1");
+            if (token.size() >= DECIMAL_WINDOW) {
+                ASSERT_EQ(read.length, -1) << form.name << ": " << token;  // left to the general path
+                continue;
+            }
+            ASSERT_EQ(read.length, int(token.size())) << form.name << ": " << token;
+            ASSERT_EQ(bits(read.value), bits(reference(token))) << form.name << ": " << token;
+            ++converted;
         }
-        ASSERT_EQ(read.length, int(token.size())) << token;
-        ASSERT_EQ(bits(read.value), bits(reference(token))) << token;
-        ++converted;
     }
-    EXPECT_GT(converted, 200000);
+    EXPECT_GT(converted, 200000 * int(std::size(FRAME_SCAN_FORMS)));
 }
 
 // Points halfway between two floats, written with 12 to 17 significant digits, so most are a hair
@@ -143,11 +149,29 @@ TEST(BvhNumbers, DecimalsNextToHalfwayBetweenFloatsRoundLikeAtof)
             char token[64];
             std::snprintf(token, sizeof token, "%.*g", digits, halfway);
             ASSERT_EQ(bits(parsed(token)), bits(reference(token))) << token;
-            const Decimal read = readDecimal(token);
-            if (read.length != int(std::strlen(token))) continue;  // too long for the fast path
-            ASSERT_EQ(bits(read.value), bits(reference(token))) << token;
-            ++fast;
+            for (const FrameScanForm& form : FRAME_SCAN_FORMS) {
+                const Decimal read = readDecimal(form, token);
+                if (read.length != int(std::strlen(token))) continue;  // too long for the fast path
+                ASSERT_EQ(bits(read.value), bits(reference(token))) << form.name << ": " << token;
+                ++fast;
+            }
         }
     }
-    EXPECT_GT(fast, 250000);
+    EXPECT_GT(fast, 250000 * int(std::size(FRAME_SCAN_FORMS)));
+}
+
+// Every form finds the same blanks as a byte-by-byte look, in blocks of every mix of bytes.
+TEST(BvhNumbers, BlanksAreFoundAlikeByEveryForm)
+{
+    std::mt19937 rng(3);
+    const char bytes[] = {' ', '\t', '\n', '\r', '\0', '1', '-', '.', 'e', char(' ' + 128), char('\t' + 128)};
+    for (int i = 0; i < 20000; ++i) {
+        char block[SCAN_BLOCK];
+        std::uint64_t expected = 0;
+        for (size_t b = 0; b < SCAN_BLOCK; ++b) {
+            block[b] = bytes[rng() % sizeof bytes];
+            if (block[b] == ' ' || block[b] == '\t') expected |= std::uint64_t{1} << b;
+        }
+        for (const FrameScanForm& form : FRAME_SCAN_FORMS) ASSERT_EQ(form.blanksIn(block), expected) << form.name;
+    }
 }

@@ -47,12 +47,13 @@ std::string describe(const LoadResult& r)
     return out.str();
 }
 
-LoadResult loadWithThreads(LPCWSTR path, int threads)
+LoadResult loadWithThreads(LPCWSTR path, int threads, size_t shareBytes = FrameLines::SHARE_BYTES)
 {
     LoadResult result;
     result.skeleton.reset(static_cast<Skeleton*>(std::calloc(1, sizeof(Skeleton))));
     BvhReader reader;
     reader.limitThreads(threads);
+    reader.limitShareBytes(shareBytes);
     reader.read(path, *result.skeleton);
     result.line = reader.refusedLine();
     result.reason = reader.refusalReason();
@@ -67,6 +68,11 @@ std::string expectSameEveryWay(const std::string& text, const std::string& what)
     const std::string serial = describe(loadWithThreads(file.path(), 1));
     for (int threads : {2, 3, 7}) {
         EXPECT_TRUE(describe(loadWithThreads(file.path(), threads)) == serial) << threads << " threads";
+    }
+    // Small shares: many cuts, lines across them, and (a byte each) more threads than lines.
+    for (const size_t shareBytes : {1, 61, 4096}) {
+        if (text.size() / shareBytes > 100000) continue;
+        EXPECT_TRUE(describe(loadWithThreads(file.path(), 7, shareBytes)) == serial) << "shares of " << shareBytes;
     }
     const FedPipe pipe(text);
     EXPECT_TRUE(describe(loadWithThreads(pipe.name(), 7)) == serial) << "from a pipe";
@@ -110,7 +116,7 @@ std::string motion(int channels, int frames)
     return text;
 }
 
-constexpr size_t SHARE = FrameLines::MIN_SHARE_BYTES;
+constexpr size_t SHARE = FrameLines::SHARE_BYTES;
 
 }  // namespace
 

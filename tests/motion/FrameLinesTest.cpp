@@ -11,6 +11,7 @@
 
 #include "GuardedPage.h"
 #include "RandomTokens.h"
+#include "TempFile.h"
 #include "motion/FrameLines.h"
 
 namespace {
@@ -82,4 +83,45 @@ TEST(FrameLines, LinesConvertLikeAtofWhateverFollowsThem)
         ASSERT_TRUE(parseFrameLine({atEnd, pageEnd, false, pageEnd}, row.data(), channels));
         expectSameBits(row, expected, line);
     }
+}
+
+// However long the text, shares keep the size asked for: far past 256 of them (what a text of
+// 256 MiB takes at the default size) none grows, each is converted from the lines its count kept,
+// and all of the text is given back to the system. The values are those of each line on its own.
+TEST(FrameLines, SharesKeepTheirSizeHoweverLongTheText)
+{
+    constexpr int channels = 12, frames = 5000;
+    constexpr size_t shareBytes = 1024;
+    std::mt19937 rng(8);
+    std::uniform_real_distribution<double> angle(-180, 180);
+    std::string text;
+    std::vector<float> expected;
+    size_t longestLine = 0;
+    for (int f = 0; f < frames; ++f) {
+        std::string line;
+        for (int k = 0; k < channels; ++k) line += std::to_string(angle(rng)) + (k + 1 < channels ? " " : "");
+        const std::vector<float> row = expectedRow(line, channels, 0);
+        expected.insert(expected.end(), row.begin(), row.end());
+        longestLine = std::max(longestLine, line.size() + 2);
+        text += line + "\r\n";
+    }
+    const TempFile file(text);
+    const HANDLE handle = CreateFileW(file.path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    const FileView view(handle, text.size());
+    CloseHandle(handle);
+    ASSERT_TRUE(view.mapped());
+
+    FrameLines lines(view, view.data(), view.data() + view.size(), frames, 3, shareBytes);
+    std::vector<float> values(expected.size());
+    ASSERT_TRUE(lines.read(values.data(), channels));
+    EXPECT_EQ(lines.found(), frames);
+    EXPECT_FALSE(lines.stoppedAtTooLong());
+    const FrameLines::Statistics statistics = lines.statistics();
+    EXPECT_EQ(statistics.shares, std::int64_t((text.size() + shareBytes - 1) / shareBytes));
+    EXPECT_GT(statistics.shares, 256);
+    EXPECT_LE(statistics.longestShare, shareBytes + longestLine);
+    EXPECT_EQ(statistics.linesPastKept, 0);
+    EXPECT_GE(statistics.releasedBytes, text.size());
+    expectSameBits(values, expected, "all frames");
 }

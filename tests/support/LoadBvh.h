@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -16,7 +17,7 @@ using SkeletonPtr = std::unique_ptr<Skeleton, SkeletonDeleter>;
 // The outcome of reading BVH text through a real file.
 struct LoadResult {
     SkeletonPtr skeleton;
-    int line = 0;
+    std::int64_t line = 0;
     std::string reason;
 
     bool ok() const { return skeleton->root != nullptr; }

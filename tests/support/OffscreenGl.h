@@ -1,8 +1,8 @@
 #pragma once
 
 // An offscreen window with a current OpenGL context, made through the platform API exactly as the
-// viewer makes its own (RegisterClassW, CreateWindowExW, and at WM_CREATE GetDC, ChoosePixelFormat,
-// SetPixelFormat, wglCreateContext, wglMakeCurrent), for tests that draw and read the pixels back.
+// viewer makes its own (RegisterClassW, CreateWindowExW, and at WM_CREATE VexoGetGlDC,
+// wglCreateContext, wglMakeCurrent), for tests that draw and read the pixels back.
 // No display is needed. One at a time per process.
 //
 //     OffscreenGl gl(64, 32);
@@ -102,7 +102,6 @@ private:
 
     void makeContext(HWND on)
     {
-        dc = GetDC(on);
         PIXELFORMATDESCRIPTOR format{};
         format.nSize = sizeof(format);
         format.nVersion = 1;
@@ -110,8 +109,8 @@ private:
         format.iPixelType = PFD_TYPE_RGBA;
         format.cColorBits = 32;
         format.cDepthBits = depthBits;
-        const int index = ChoosePixelFormat(dc, &format);
-        if (index == 0 || !SetPixelFormat(dc, index, &format)) return;
+        dc = VexoGetGlDC(on, &format);
+        if (dc == nullptr) return;
         context = wglCreateContext(dc);
         current = context != nullptr && wglMakeCurrent(dc, context);
     }

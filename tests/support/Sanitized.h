@@ -1,11 +1,12 @@
 #pragma once
 
-// Whether this build runs under AddressSanitizer (which brings its own allocator and its own
-// malloc, so tests that interpose or measure the C library's heap stand aside).
-#if defined(__SANITIZE_ADDRESS__)
+// Whether this build runs under AddressSanitizer or ThreadSanitizer (which bring their own allocator
+// and their own malloc, and reserve shadow memory beside the program's, so tests that interpose or
+// measure the C library's heap, or cap the address space, stand aside).
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define VEXO_SANITIZED 1
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
 #define VEXO_SANITIZED 1
 #endif
 #endif

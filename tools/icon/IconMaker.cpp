@@ -1,9 +1,12 @@
-// Draws VEXO's icon, a stick figure in mid-stride on a rounded tile, and writes it as a 32 x 32
+// Draws VEXO's icon, a stick figure in mid-stride on a rounded tile. The program's icon is a 32 x 32
 // icon file with one 32-bit image (a bottom-up BGRA bitmap with its all-zero AND mask), the form
-// LoadIconW reads, and optionally the same pixels as a PNG for the desktop's icon theme. Run by
-// hand when the design changes; its outputs assets/vexo.ico and packaging/vexo.png are committed.
+// LoadIconW reads, and optionally the same pixels as a PNG for the desktop's icon theme. The Windows
+// shell's icon (.bvh files, the installed programs) holds the usual sizes, 16, 32, 48 and 256, the
+// largest as a PNG, as Windows keeps it. Run by hand when the design changes; its outputs
+// assets/vexo.ico, assets/vexo-shell.ico and packaging/vexo.png are committed.
 //
 // Usage: vexo_icon OUTPUT.ico [OUTPUT.png]
+//        vexo_icon --shell OUTPUT.ico
 
 #include <png.h>
 
@@ -13,12 +16,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr int SIZE = 32;
+constexpr int SIZE = 32;       // the design's units, and the program's icon
 constexpr int SUBSAMPLES = 4;  // per axis, for smooth edges
+constexpr int SHELL_SIZES[] = {16, 32, 48, 256};
 
 struct Colour {
     float r, g, b, a;
@@ -79,20 +85,23 @@ Colour sample(Point p)
     return c;
 }
 
-// Premultiplied average of the subsamples of each pixel, then straight RGBA bytes, top row first.
-std::vector<std::uint8_t> render()
+// The design drawn size x size pixels: the premultiplied average of the subsamples of each pixel,
+// then straight RGBA bytes, top row first.
+std::vector<std::uint8_t> render(int size = SIZE)
 {
-    std::vector<std::uint8_t> rgba(SIZE * SIZE * 4);
-    for (int y = 0; y < SIZE; ++y) {
-        for (int x = 0; x < SIZE; ++x) {
+    const float scale = static_cast<float>(SIZE) / size;
+    std::vector<std::uint8_t> rgba(size * size * 4);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
             float r = 0, g = 0, b = 0, a = 0;
             for (int sy = 0; sy < SUBSAMPLES; ++sy) {
                 for (int sx = 0; sx < SUBSAMPLES; ++sx) {
-                    const Colour c = sample({x + (sx + 0.5f) / SUBSAMPLES, y + (sy + 0.5f) / SUBSAMPLES});
+                    const Point at{(x + (sx + 0.5f) / SUBSAMPLES) * scale, (y + (sy + 0.5f) / SUBSAMPLES) * scale};
+                    const Colour c = sample(at);
                     r += c.r * c.a, g += c.g * c.a, b += c.b * c.a, a += c.a;
                 }
             }
-            std::uint8_t* out = &rgba[(y * SIZE + x) * 4];
+            std::uint8_t* out = &rgba[(y * size + x) * 4];
             const float n = SUBSAMPLES * SUBSAMPLES;
             const auto byte = [](float v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255)); };
             out[0] = byte(a > 0 ? r / a : 0);
@@ -116,20 +125,17 @@ void put32(std::vector<std::uint8_t>& out, unsigned value)
     put16(out, value >> 16);
 }
 
-std::vector<std::uint8_t> iconFile(const std::vector<std::uint8_t>& rgba)
+// An icon image as a BITMAPINFOHEADER (its height counts the colour and the mask rows), the
+// bottom-up BGRA rows, and the all-zero AND mask (1 bit per pixel, rows padded to 32 bits).
+std::vector<std::uint8_t> bitmapImage(const std::vector<std::uint8_t>& rgba, int size)
 {
-    constexpr unsigned maskBytes = SIZE * 4;  // 1 bit per pixel, rows padded to 32 bits
-    constexpr unsigned imageBytes = 40 + SIZE * SIZE * 4 + maskBytes;
+    const unsigned maskBytes = (size + 31) / 32 * 4 * size;
     std::vector<std::uint8_t> out;
-    put16(out, 0), put16(out, 1), put16(out, 1);  // icon directory with one image
-    out.push_back(SIZE), out.push_back(SIZE), out.push_back(0), out.push_back(0);
-    put16(out, 1), put16(out, 32), put32(out, imageBytes), put32(out, 6 + 16);
-    // BITMAPINFOHEADER; the height counts the colour and the mask rows.
-    put32(out, 40), put32(out, SIZE), put32(out, SIZE * 2), put16(out, 1), put16(out, 32);
-    put32(out, 0), put32(out, SIZE * SIZE * 4 + maskBytes), put32(out, 0), put32(out, 0), put32(out, 0), put32(out, 0);
-    for (int y = SIZE - 1; y >= 0; --y) {
-        for (int x = 0; x < SIZE; ++x) {
-            const std::uint8_t* p = &rgba[(y * SIZE + x) * 4];
+    put32(out, 40), put32(out, size), put32(out, size * 2), put16(out, 1), put16(out, 32);
+    put32(out, 0), put32(out, size * size * 4 + maskBytes), put32(out, 0), put32(out, 0), put32(out, 0), put32(out, 0);
+    for (int y = size - 1; y >= 0; --y) {
+        for (int x = 0; x < size; ++x) {
+            const std::uint8_t* p = &rgba[(y * size + x) * 4];
             out.push_back(p[2]), out.push_back(p[1]), out.push_back(p[0]), out.push_back(p[3]);
         }
     }
@@ -137,29 +143,70 @@ std::vector<std::uint8_t> iconFile(const std::vector<std::uint8_t>& rgba)
     return out;
 }
 
-// 8-bit RGBA, top row first, through libpng's simplified writer.
-bool writePng(const char* path, const std::vector<std::uint8_t>& rgba)
+// 8-bit RGBA, top row first, through libpng's simplified writer; empty when it fails.
+std::vector<std::uint8_t> pngImage(const std::vector<std::uint8_t>& rgba, int size)
 {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
-    image.width = SIZE;
-    image.height = SIZE;
+    image.width = size;
+    image.height = size;
     image.format = PNG_FORMAT_RGBA;
-    return png_image_write_to_file(&image, path, 0, rgba.data(), SIZE * 4, nullptr) != 0;
+    png_alloc_size_t bytes = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &bytes, 0, rgba.data(), size * 4, nullptr)) return {};
+    std::vector<std::uint8_t> out(bytes);
+    if (!png_image_write_to_memory(&image, out.data(), &bytes, 0, rgba.data(), size * 4, nullptr)) return {};
+    return out;
+}
+
+// An icon file: the directory, then each image (a 256-pixel side is written as 0).
+std::vector<std::uint8_t> iconFile(const std::vector<std::pair<int, std::vector<std::uint8_t>>>& images)
+{
+    std::vector<std::uint8_t> out;
+    put16(out, 0), put16(out, 1), put16(out, static_cast<unsigned>(images.size()));
+    unsigned offset = 6 + 16 * static_cast<unsigned>(images.size());
+    for (const auto& [size, bytes] : images) {
+        out.push_back(size & 0xFF), out.push_back(size & 0xFF), out.push_back(0), out.push_back(0);
+        put16(out, 1), put16(out, 32), put32(out, static_cast<unsigned>(bytes.size())), put32(out, offset);
+        offset += static_cast<unsigned>(bytes.size());
+    }
+    for (const auto& image : images) out.insert(out.end(), image.second.begin(), image.second.end());
+    return out;
+}
+
+bool writeFile(const char* path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// The largest image as a PNG, the others as bitmaps.
+std::vector<std::uint8_t> shellIcon()
+{
+    std::vector<std::pair<int, std::vector<std::uint8_t>>> images;
+    for (const int size : SHELL_SIZES) {
+        const std::vector<std::uint8_t> rgba = render(size);
+        images.emplace_back(size, size >= 256 ? pngImage(rgba, size) : bitmapImage(rgba, size));
+        if (images.back().second.empty()) return {};
+    }
+    return iconFile(images);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--shell") {
+        const std::vector<std::uint8_t> icon = shellIcon();
+        return !icon.empty() && writeFile(argv[2], icon) ? 0 : 1;
+    }
     if (argc != 2 && argc != 3) {
-        std::fputs("usage: vexo_icon OUTPUT.ico [OUTPUT.png]\n", stderr);
+        std::fputs("usage: vexo_icon OUTPUT.ico [OUTPUT.png]\n       vexo_icon --shell OUTPUT.ico\n", stderr);
         return 1;
     }
     const std::vector<std::uint8_t> rgba = render();
-    const std::vector<std::uint8_t> bytes = iconFile(rgba);
-    std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) return 1;
-    return argc == 3 && !writePng(argv[2], rgba) ? 1 : 0;
+    if (!writeFile(argv[1], iconFile({{SIZE, bitmapImage(rgba, SIZE)}}))) return 1;
+    if (argc == 2) return 0;
+    const std::vector<std::uint8_t> png = pngImage(rgba, SIZE);
+    return !png.empty() && writeFile(argv[2], png) ? 0 : 1;
 }

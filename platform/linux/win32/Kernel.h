@@ -49,6 +49,11 @@ int lstrcmpiW(LPCWSTR a, LPCWSTR b);  // the same, ignoring the case of ASCII an
 // be learnt from it. The one writing mode is "wb": create or truncate, bytes written unchanged.
 FILE* _wfopen(LPCWSTR path, LPCWSTR mode);
 
+// The C runtime's 64-bit stream positions (a long is 32 bits on Windows): where a stream is, or -1;
+// moving it (SEEK_SET, SEEK_CUR, SEEK_END), 0 on success.
+int _fseeki64(FILE* stream, long long offset, int origin);
+long long _ftelli64(FILE* stream);
+
 // The C runtime's descriptor of a stream, and whether a descriptor is a terminal (nonzero).
 int _fileno(FILE* stream);
 int _isatty(int descriptor);
