@@ -138,7 +138,7 @@ int runSheet(const CommandLine& line)
     const auto count = std::int64_t(files.size());
     const int inFlight = picturesInFlight(count);
     OrderedBatches batches((count + inFlight - 1) / inFlight);
-    Painters painters(batches.slots() / 2, inFlight, side, line.up);  // half as many workers as slots
+    Painters painters(batches.workerCount(), inFlight, side, line.up);
     if (!painters.ok()) return failed("vexo: cannot draw offscreen at " + std::to_string(side) + "x" + std::to_string(side));
     ContactSheet sheet(line.output, layout);
     if (!sheet.ok()) return failed(sheet.failure());
