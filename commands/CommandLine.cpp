@@ -121,24 +121,15 @@ bool parseNumber(const std::string& text, std::int32_t& number)
     return digitsOnly && parseInt32(text.c_str(), number);
 }
 
-void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LPCWSTR option, LPCWSTR value)
+// A number of 1 or more into target; else the error "OPTION needs WHAT of 1 or more".
+void parseCount(CommandLine& line, std::optional<std::int32_t>& target, LPCWSTR option, LPCWSTR value, const char* what)
 {
-    std::int32_t frame = 0;
-    if (value == nullptr || !parseNumber(toUtf8(value), frame) || frame < 1) {
-        line.error = toUtf8(option) + " needs a frame number of 1 or more";
+    std::int32_t count = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), count) || count < 1) {
+        line.error = toUtf8(option) + " needs " + what + " of 1 or more";
         return;
     }
-    target = frame;
-}
-
-void parseEvery(CommandLine& line, LPCWSTR value)
-{
-    std::int32_t every = 0;
-    if (value == nullptr || !parseNumber(toUtf8(value), every) || every < 1) {
-        line.error = "--every needs a count of frames of 1 or more";
-        return;
-    }
-    line.every = every;
+    target = count;
 }
 
 void parseUpAxis(CommandLine& line, LPCWSTR value)
@@ -147,16 +138,6 @@ void parseUpAxis(CommandLine& line, LPCWSTR value)
     if (axis == "y" || axis == "Y") line.up = UpAxis::Y;
     else if (axis == "z" || axis == "Z") line.up = UpAxis::Z;
     else line.error = "--up needs the axis that points up: y or z";
-}
-
-void parseColumns(CommandLine& line, LPCWSTR value)
-{
-    std::int32_t columns = 0;
-    if (value == nullptr || !parseNumber(toUtf8(value), columns) || columns < 1) {
-        line.error = "--columns needs a number of columns of 1 or more";
-        return;
-    }
-    line.columns = columns;
 }
 
 // A thumbnail, and each tile of a sheet, is square: --size gives its side.
@@ -253,11 +234,11 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
     }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
     if (name == TEXT("--up")) parseUpAxis(line, value);
-    else if (name == TEXT("--columns")) parseColumns(line, value);
-    else if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
-    else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
-    else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
-    else if (name == TEXT("--every")) parseEvery(line, value);
+    else if (name == TEXT("--columns")) parseCount(line, line.columns, qualifier.name, value, "a number of columns");
+    else if (name == TEXT("--frame")) parseCount(line, line.frame, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--from")) parseCount(line, line.from, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--to")) parseCount(line, line.to, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--every")) parseCount(line, line.every, qualifier.name, value, "a count of frames");
     else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
 }
 
