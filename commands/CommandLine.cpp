@@ -11,16 +11,18 @@
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: vexo [--realtime] [FILE]             open the viewer, optionally on a BVH file; --realtime\n"
+    "Usage: vexo [--realtime] [--fit] [--up y|z] [FILE]\n"
+    "                                            open the viewer, optionally on a BVH file; --realtime\n"
     "                                            plays at the file's frame time\n"
     "       vexo --check [--json] FILE|FOLDER... check BVH files (folders: every *.bvh below them);\n"
     "                                            say why one is refused\n"
     "       vexo --lint [--json] FILE|FOLDER...  check them and say where an accepted file is\n"
     "                                            probably misread, as compiler warnings\n"
     "       vexo --positions [--frame N] FILE    world joint positions as CSV\n"
-    "       vexo --snapshot OUT.png [--frame N] [--size WxH] FILE\n"
+    "       vexo --snapshot OUT.png [--frame N] [--size WxH] [--fit] [--up y|z] FILE\n"
     "                                            the viewer's picture of frame N (default 1) as PNG\n"
-    "       vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH] FILE\n"
+    "       vexo --render DIR|OUT.gif|OUT.mp4 [--from N] [--to M] [--every K] [--size WxH]\n"
+    "                    [--fit] [--up y|z] FILE\n"
     "                                            frames N..M (every Kth) as DIR/frame_000001.png ...,\n"
     "                                            or as an animated GIF or an H.264 MP4 video\n"
     "       vexo --export OUT.npz [--from N] [--to M] [--compress] FILE\n"
@@ -28,11 +30,16 @@ constexpr const char* USAGE =
     "                                            translations, skeleton, channels)\n"
     "       vexo --export DIR [--from N] [--to M] [--compress] FILE|FOLDER...\n"
     "                                            one .npz per motion below DIR, as the folders lay out\n"
-    "       vexo --thumbnail OUT.png [--size N] FILE\n"
+    "       vexo --thumbnail OUT.png [--size N] [--up y|z] FILE\n"
     "                                            the whole skeleton at frame 1, N pixels square\n"
     "                                            (default 256), for file managers\n"
+    "       vexo --sheet OUT.png [--size N] [--columns K] [--up y|z] FILE|FOLDER...\n"
+    "                                            a contact sheet: every file's thumbnail (N pixels\n"
+    "                                            square) with its name, K to a row\n"
     "       vexo --help | --version\n"
-    "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n";
+    "Pictures are 800x600 unless --size says otherwise; no display is needed for them.\n"
+    "--fit places the camera as far from the root as shows the whole skeleton, whatever the units;\n"
+    "--up z shows a file whose +z points up (y is the default).\n";
 
 using Mode = CommandLine::Mode;
 
@@ -54,6 +61,7 @@ constexpr ModeOption MODE_OPTIONS[] = {
     {TEXT("--snapshot"), Mode::Snapshot, Files::One, "--snapshot needs the PNG file to write"},
     {TEXT("--render"), Mode::Render, Files::One, "--render needs the folder, GIF or MP4 file to write to"},
     {TEXT("--thumbnail"), Mode::Thumbnail, Files::One, "--thumbnail needs the PNG file to write"},
+    {TEXT("--sheet"), Mode::Sheet, Files::AtLeastOne, "--sheet needs the PNG file to write"},
     {TEXT("--export"), Mode::Export, Files::AtLeastOne, "--export needs the .npz file or the directory to write"},
     {TEXT("--help"), Mode::Help, Files::None},
     {TEXT("--version"), Mode::Version, Files::None},
@@ -70,9 +78,12 @@ const Qualifier QUALIFIERS[] = {
     {TEXT("--to"), {Mode::Render, Mode::Export}},
     {TEXT("--every"), {Mode::Render}},
     {TEXT("--compress"), {Mode::Export}},
-    {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail}},
+    {TEXT("--size"), {Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
     {TEXT("--realtime"), {Mode::Viewer}},
     {TEXT("--json"), {Mode::Check, Mode::Lint}},
+    {TEXT("--fit"), {Mode::Viewer, Mode::Snapshot, Mode::Render}},
+    {TEXT("--up"), {Mode::Viewer, Mode::Snapshot, Mode::Render, Mode::Thumbnail, Mode::Sheet}},
+    {TEXT("--columns"), {Mode::Sheet}},
 };
 
 const ModeOption* modeOption(WideTextView argument)
@@ -110,41 +121,46 @@ bool parseNumber(const std::string& text, std::int32_t& number)
     return digitsOnly && parseInt32(text.c_str(), number);
 }
 
-void parseFrameNumber(CommandLine& line, std::optional<std::int32_t>& target, LPCWSTR option, LPCWSTR value)
+// A number of 1 or more into target; else the error "OPTION needs WHAT of 1 or more".
+void parseCount(CommandLine& line, std::optional<std::int32_t>& target, LPCWSTR option, LPCWSTR value, const char* what)
 {
-    std::int32_t frame = 0;
-    if (value == nullptr || !parseNumber(toUtf8(value), frame) || frame < 1) {
-        line.error = toUtf8(option) + " needs a frame number of 1 or more";
+    std::int32_t count = 0;
+    if (value == nullptr || !parseNumber(toUtf8(value), count) || count < 1) {
+        line.error = toUtf8(option) + " needs " + what + " of 1 or more";
         return;
     }
-    target = frame;
+    target = count;
 }
 
-void parseEvery(CommandLine& line, LPCWSTR value)
+void parseUpAxis(CommandLine& line, LPCWSTR value)
 {
-    std::int32_t every = 0;
-    if (value == nullptr || !parseNumber(toUtf8(value), every) || every < 1) {
-        line.error = "--every needs a count of frames of 1 or more";
-        return;
-    }
-    line.every = every;
+    const std::string axis = value != nullptr ? toUtf8(value) : std::string();
+    if (axis == "y" || axis == "Y") line.up = UpAxis::Y;
+    else if (axis == "z" || axis == "Z") line.up = UpAxis::Z;
+    else line.error = "--up needs the axis that points up: y or z";
 }
 
-// A thumbnail is square: --size gives its side.
-bool parseThumbnailSize(CommandLine& line, LPCWSTR value)
+// A thumbnail, and each tile of a sheet, is square: --size gives its side.
+bool parseSquareSize(CommandLine& line, LPCWSTR value)
 {
     std::int32_t side = 0;
     if (value == nullptr || !parseNumber(toUtf8(value), side) || side < 1 || side > CommandLine::MAX_SIDE) {
-        line.error = "--size needs the thumbnail's side in pixels, from 1 to " + std::to_string(CommandLine::MAX_SIDE);
+        const char* what = line.mode == Mode::Sheet ? "each tile's side" : "the thumbnail's side";
+        line.error = "--size needs " + std::string(what) + " in pixels, from 1 to " + std::to_string(CommandLine::MAX_SIDE);
         return false;
     }
     line.size = {side, side};
     return true;
 }
 
+bool isSquare(Mode mode)
+{
+    return mode == Mode::Thumbnail || mode == Mode::Sheet;
+}
+
 bool parseSize(CommandLine& line, LPCWSTR value)
 {
-    if (line.mode == Mode::Thumbnail) return parseThumbnailSize(line, value);
+    if (isSquare(line.mode)) return parseSquareSize(line, value);
     const std::string text = value != nullptr ? toUtf8(value) : std::string();
     const size_t cross = text.find('x');
     CommandLine::Size size{0, 0};
@@ -173,7 +189,7 @@ bool checkShape(CommandLine& line, const Given& given)
             return false;
         }
     }
-    if (line.mode == Mode::Thumbnail) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
+    if (isSquare(line.mode)) line.size = CommandLine::DEFAULT_THUMBNAIL_SIZE;
     if (given.size != nullptr && !parseSize(line, given.size)) return false;
     const Files files = line.mode == Mode::Viewer ? Files::None : modeOption(line.mode).files;
     const std::string name = modeName(line.mode);
@@ -210,16 +226,19 @@ void parseQualifier(CommandLine& line, Given& given, const Qualifier& qualifier,
     bool CommandLine::*const flag = name == TEXT("--realtime")   ? &CommandLine::realtime
                                     : name == TEXT("--compress") ? &CommandLine::compress
                                     : name == TEXT("--json")     ? &CommandLine::json
+                                    : name == TEXT("--fit")      ? &CommandLine::fit
                                                                  : nullptr;
     if (flag != nullptr) {
         line.*flag = true;
         return;
     }
     LPCWSTR value = i + 1 < count ? arguments[++i] : nullptr;
-    if (name == TEXT("--frame")) parseFrameNumber(line, line.frame, qualifier.name, value);
-    else if (name == TEXT("--from")) parseFrameNumber(line, line.from, qualifier.name, value);
-    else if (name == TEXT("--to")) parseFrameNumber(line, line.to, qualifier.name, value);
-    else if (name == TEXT("--every")) parseEvery(line, value);
+    if (name == TEXT("--up")) parseUpAxis(line, value);
+    else if (name == TEXT("--columns")) parseCount(line, line.columns, qualifier.name, value, "a number of columns");
+    else if (name == TEXT("--frame")) parseCount(line, line.frame, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--from")) parseCount(line, line.from, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--to")) parseCount(line, line.to, qualifier.name, value, "a frame number");
+    else if (name == TEXT("--every")) parseCount(line, line.every, qualifier.name, value, "a count of frames");
     else if (name == TEXT("--size")) given.size = value != nullptr ? value : TEXT("");
 }
 
@@ -295,6 +314,7 @@ int runCommand(const CommandLine& line)
     case Mode::Snapshot: return runSnapshot(line);
     case Mode::Render: return runRender(line);
     case Mode::Thumbnail: return runThumbnail(line);
+    case Mode::Sheet: return runSheet(line);
     case Mode::Export: return runExport(line);
     case Mode::Viewer: break;
     }

@@ -58,3 +58,12 @@ int runExport(const CommandLine& line);
 // file's units, as PNG: a file manager's thumbnail. Only the first frame's numbers are converted,
 // but the whole file is checked: a refused file gives 1 and no picture.
 int runThumbnail(const CommandLine& line);
+
+// `vexo --sheet OUT.png [--size N] [--columns K] [--up y|z] FILE|FOLDER...`: a contact sheet of the
+// files (folders walked for their BVH files, in the order --check gives them), each the thumbnail
+// of --thumbnail, N pixels square, with the file's name under it, K to a row; a refused file gets a
+// plain cell saying so, and its --check line on stderr. The files are read and drawn several at a
+// time on every processor. 0 when every file was drawn, 1 when any was refused or a folder could
+// not be read (the sheet is written all the same) or the sheet could not be written (then nothing
+// is), 2 when the sheet would be too large.
+int runSheet(const CommandLine& line);

@@ -26,14 +26,15 @@ bool OffscreenViewer::fail(std::string why)
     return false;
 }
 
-bool OffscreenViewer::createWindow(LPCWSTR startupFile, CommandLine::Size size, bool sceneOnly)
+template <typename Prepare>
+bool OffscreenViewer::createWindow(LPCWSTR startupFile, CommandLine::Size size, Prepare&& prepare)
 {
     if (!VexoUseOffscreenWindows(size.width, size.height)) return fail("vexo: no offscreen OpenGL available");
     classRegistered = registerWindowClass(MAIN_WINDOW_CLASS, nullptr);
     if (!classRegistered) return fail("vexo: cannot register the window class");
     viewer = new (std::nothrow) Viewer;
     if (viewer == nullptr) return fail("vexo: out of memory");
-    viewer->sceneOnly = sceneOnly;
+    prepare(*viewer);
     guiStarted = true;
     guiStartup(viewer);  // the arena may fail; scratch requests then use the heap
     startupFilePath = startupFile;
@@ -45,9 +46,13 @@ bool OffscreenViewer::createWindow(LPCWSTR startupFile, CommandLine::Size size, 
     return true;
 }
 
-bool OffscreenViewer::openScene(Skeleton* motion, CommandLine::Size size)
+bool OffscreenViewer::openScene(Skeleton* motion, CommandLine::Size size, UpAxis up)
 {
-    if (!createWindow(nullptr, size, true)) {
+    const auto sceneAlone = [&](Viewer& window) {
+        window.sceneOnly = true;
+        window.scene.up = up;
+    };
+    if (!createWindow(nullptr, size, sceneAlone)) {
         Skeleton::destroy(motion);
         return false;
     }
@@ -55,9 +60,14 @@ bool OffscreenViewer::openScene(Skeleton* motion, CommandLine::Size size)
     return true;
 }
 
-bool OffscreenViewer::open(LPCWSTR file, CommandLine::Size size)
+bool OffscreenViewer::open(const CommandLine& line)
 {
-    if (!createWindow(file, size, false)) return false;
+    LPCWSTR file = line.files[0];
+    const auto asAsked = [&](Viewer& window) {
+        window.fit = line.fit;
+        window.scene.up = line.up;
+    };
+    if (!createWindow(file, line.size, asAsked)) return false;
     if (!viewer->motionLoaded()) {
         const LoadedMotion motion(file);  // read again only to say why
         return fail(motion.ok() ? "vexo: " + toUtf8(file) + ": cannot be loaded (out of memory?)" : motion.refusal());

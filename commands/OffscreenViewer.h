@@ -16,7 +16,7 @@ class Viewer;
 // fonts are laid out at 96 dots per inch). One at a time per process.
 //
 //     OffscreenViewer offscreen;
-//     if (!offscreen.open(file, {800, 600})) fail(offscreen.failure());
+//     if (!offscreen.open(commandLine)) fail(offscreen.failure());
 //     offscreen.stepTo(12);
 //     Image picture;
 //     offscreen.draw(picture);
@@ -30,10 +30,12 @@ public:
 
     // False when there is no offscreen OpenGL or the file is refused; failure() then says why in
     // one line for stderr (for a refused file the line of `vexo --check`).
-    bool open(LPCWSTR file, CommandLine::Size size);
+    // The file is the command line's first, the client size its --size; --fit and --up place the
+    // camera and the motion as they do in the viewer.
+    bool open(const CommandLine& line);
     // The scene alone (no control bar, no text) of a motion already read, which the viewer takes
-    // over whatever the result. False when there is no offscreen OpenGL.
-    bool openScene(Skeleton* motion, CommandLine::Size size);
+    // over whatever the result, turned by up. False when there is no offscreen OpenGL.
+    bool openScene(Skeleton* motion, CommandLine::Size size, UpAxis up);
     const std::string& failure() const { return reason; }
 
     // Frames the motion has; a motion without rows still shows one picture (the rest pose).
@@ -57,8 +59,10 @@ public:
 
 private:
     bool fail(std::string why);
-    // The viewer's window, offscreen, with the start-up file if one is named.
-    bool createWindow(LPCWSTR startupFile, CommandLine::Size size, bool sceneOnly);
+    // The viewer's window, offscreen, with the start-up file if one is named; the viewer is set up
+    // by prepare before the window exists.
+    template <typename Prepare>
+    bool createWindow(LPCWSTR startupFile, CommandLine::Size size, Prepare&& prepare);
     // Hands waiting window messages to the viewer, as the main loop does before its first idle
     // pass.
     void dispatchWaitingMessages();

@@ -20,6 +20,7 @@ public:
     explicit OrderedBatches(std::int64_t count, int slotsPerWorker = 2);
 
     int slots() const { return slotsPerWorker * workers; }
+    int workerCount() const { return workers; }
 
     // make(batch, slot) runs once for every batch, on a worker thread or on the calling thread, and
     // must not throw; consume(slot) runs on the calling thread, batch after batch, and returns false

@@ -93,7 +93,7 @@ int runRender(const CommandLine& line)
     const std::int32_t from = line.from.value_or(1);
     const std::int32_t every = line.every.value_or(1);
     OffscreenViewer offscreen;
-    if (!offscreen.open(line.files[0], line.size)) {
+    if (!offscreen.open(line)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }

@@ -8,7 +8,7 @@ int runSnapshot(const CommandLine& line)
 {
     const std::int32_t frame = line.frame.value_or(1);
     OffscreenViewer offscreen;
-    if (!offscreen.open(line.files[0], line.size)) {
+    if (!offscreen.open(line)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }

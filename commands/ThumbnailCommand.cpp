@@ -3,13 +3,7 @@
 #include "commands/Commands.h"
 #include "commands/LoadedMotion.h"
 #include "commands/OffscreenViewer.h"
-
-namespace {
-
-// Kept free on each side, as a fraction of half the picture: the figure never touches an edge.
-constexpr float MARGIN = 0.08f;
-
-}  // namespace
+#include "commands/ScenePainter.h"
 
 int runThumbnail(const CommandLine& line)
 {
@@ -19,10 +13,10 @@ int runThumbnail(const CommandLine& line)
         return 1;
     }
     OffscreenViewer offscreen;
-    if (!offscreen.openScene(motion.release(), line.size)) {
+    if (!offscreen.openScene(motion.release(), line.size, line.up)) {
         std::fprintf(stderr, "%s\n", offscreen.failure().c_str());
         return 1;
     }
     Image picture;
-    return writePicture(offscreen.drawWholeSkeleton(picture, MARGIN), picture, line.output);
+    return writePicture(offscreen.drawWholeSkeleton(picture, ScenePainter::MARGIN), picture, line.output);
 }

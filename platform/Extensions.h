@@ -29,6 +29,21 @@ BOOL VexoUseOffscreenWindows(int defaultWidth, int defaultHeight);
 // ReleaseDC gives back a window's own; a bitmap's goes with its window.
 HDC VexoGetGlDC(HWND window, const PIXELFORMATDESCRIPTOR* format);
 
+// An OpenGL context that draws into an offscreen buffer of its own, width x height pixels of 8-bit
+// RGBA with the depth buffer an offscreen window of the pixel format closest to *format gets, and
+// belongs to no window: for pictures drawn on several threads at once, a context each. It is made
+// on the calling thread, which must outlive it (on Windows an offscreen window of that thread holds
+// it), and is current on no thread; any thread may make it current (one thread at a time, one such
+// context per thread), draw, read the buffer back with glReadPixels, and release it. Needs
+// VexoUseOffscreenWindows to have succeeded on the calling thread. NULL when it cannot be made.
+struct VexoOffscreenGl;
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height, const PIXELFORMATDESCRIPTOR* format);
+// Makes the context current on the calling thread; NULL releases the calling thread's. FALSE on
+// failure.
+BOOL VexoMakeOffscreenGlCurrent(VexoOffscreenGl* gl);
+// Deletes a context that is current on no thread.
+void VexoDeleteOffscreenGl(VexoOffscreenGl* gl);
+
 // Tells the user of the viewer why it cannot go on, in plain words ("cannot ..."): on stderr, and
 // where a desktop program may have no console to show it (on Windows, started from Explorer or a
 // shortcut), in a message box too, when there is a desktop to show one on.

@@ -69,7 +69,7 @@ void runMainLoop(Viewer& viewer, HACCEL accelerators)
     }
 }
 
-int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
+int runViewer(HINSTANCE instance, LPCWSTR startupFile, const ViewerOptions& options)
 {
     if (!VexoDisplayAvailable()) return fail("no display available to show the viewer");
     startupFilePath = startupFile;
@@ -85,7 +85,9 @@ int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime)
     // The widgets and images start with the viewer as their capture host, before its window exists;
     // they shut down after the window class is gone.
     guiStartup(viewer);
-    viewer->pacing.realtime = realtime;
+    viewer->pacing.realtime = options.realtime;
+    viewer->fit = options.fit;
+    viewer->scene.up = options.up;
     int status = 0;
     if (!createMainWindow(*viewer, instance)) {
         status = fail("cannot open the main window: OpenGL could not be started on this display");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/win32.h"
+#include "viewer/Scene.h"
 
 class Viewer;
 
@@ -27,7 +28,13 @@ double secondsBetween(DWORD earlier, DWORD later);
 // the viewer plays in real time, else IDLE_STEP_SECONDS.
 void runMainLoop(Viewer& viewer, HACCEL accelerators);
 
-// The viewer as a desktop program, opening startupFile (when given) as its main window is created,
-// playing in real time (paced by the motion's frame time) when asked. Returns the exit status: 0
-// after the window was closed, 1 when it could not be shown.
-int runViewer(HINSTANCE instance, LPCWSTR startupFile, bool realtime = false);
+// How the viewer shows motions, as the command line asks.
+struct ViewerOptions {
+    bool realtime = false;  // playback paced by the motion's frame time
+    bool fit = false;       // after each load the camera's distances fit the skeleton
+    UpAxis up = UpAxis::Y;  // the motion's axis that points up
+};
+
+// The viewer as a desktop program, opening startupFile (when given) as its main window is created.
+// Returns the exit status: 0 after the window was closed, 1 when it could not be shown.
+int runViewer(HINSTANCE instance, LPCWSTR startupFile, const ViewerOptions& options = {});

@@ -15,7 +15,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
         VexoUseStandardStreams();
         status = runCommand(commandLine);
     } else if (!VexoHandViewerToDesktopTwin(&status)) {
-        status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front(), commandLine.realtime);
+        const ViewerOptions options{commandLine.realtime, commandLine.fit, commandLine.up};
+        status = runViewer(instance, commandLine.files.empty() ? nullptr : commandLine.files.front(), options);
     }
     LocalFree(arguments);  // the start-up path lived in it for the whole run
     return status;

@@ -38,9 +38,14 @@ void OrbitCamera::zoom(float distance)
     eye = {eye.x + distance * forward.x, eye.y + distance * forward.y, eye.z + distance * forward.z};
 }
 
+void OrbitCamera::zoomStep(bool in)
+{
+    zoom(in ? ZOOM_STEP * scale : -ZOOM_STEP * scale);
+}
+
 void OrbitCamera::frame(const Vec3& point)
 {
-    eye = {point.x, point.y, point.z + FRAMING_DISTANCE};
+    eye = {point.x, point.y, point.z + FRAMING_DISTANCE * scale};
     center = point;
 }
 

@@ -13,6 +13,9 @@ struct OrbitCamera {
     Vec3 eye{0.0f, 5.0f, 5.0f};
     Vec3 up{0.0f, 1.0f, 0.0f};
     Vec3 center{0.0f, 5.0f, 0.0f};
+    // The framing distance and the zoom step are these times scale: 1 unless the camera is fitted to
+    // a motion's size (a motion in centimetres then handles as one in decimetres does at 1).
+    float scale = 1.0f;
 
     // Turns eye and up about the vertical line through center; by the sign of Mat4::axisAngle a
     // positive angle turns right-handed by -angle (the eye moves toward -x from the start).
@@ -24,7 +27,10 @@ struct OrbitCamera {
     // through center to the other side.
     void zoom(float distance);
 
-    // Looks at point from FRAMING_DISTANCE along +z; up keeps whatever turn it has.
+    // Moves the eye one zoom step toward center (in) or away from it.
+    void zoomStep(bool in);
+
+    // Looks at point from the framing distance along +z; up keeps whatever turn it has.
     void frame(const Vec3& point);
     // Carries the eye by the root's move from p0 to p1; center and up stay.
     void follow(const Vec3& p0, const Vec3& p1);

@@ -1,5 +1,6 @@
 #include "viewer/Viewer.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "motion/BvhReader.h"
@@ -8,7 +9,6 @@
 
 Viewer::~Viewer()
 {
-    deleteSphere();
     Skeleton::destroy(skeleton);
 }
 
@@ -43,6 +43,7 @@ void Viewer::showMotion(Skeleton* loaded)
     showFrameOnTimeline();
     const float size = longestBone(skeleton->root);
     evaluatePose(skeleton->root, currentRow());
+    if (fit) fitCameraToSkeleton();
     frameRoot();
     rebuildSceneLists(size);
     layoutControlBar();
@@ -57,7 +58,7 @@ const float* Viewer::currentRow() const
 Vec3 Viewer::rootPosition() const
 {
     const Mat4& local = skeleton->root->local;
-    return {local.e[12], local.e[13], local.e[14]};
+    return scene.toScene({local.e[12], local.e[13], local.e[14]});
 }
 
 void Viewer::tick(double elapsedSeconds)
@@ -123,7 +124,17 @@ void Viewer::frameRoot()
 {
     Vec3 root{0.0f, 0.0f, 0.0f};
     root.transformPoint(skeleton->root->local);
-    camera.frame(root);
+    camera.frame(scene.toScene(root));
+}
+
+void Viewer::fitCameraToSkeleton()
+{
+    RECT client{};
+    GetClientRect(hwnd, &client);  // during WM_CREATE, before the first WM_SIZE has set clientWidth
+    const double distance = scene.fittedDistance(*skeleton, rootPosition(), client.right, client.bottom, FIT_MARGIN);
+    // A skeleton without size (or without a place) keeps the default distances.
+    camera.scale = distance > 0.0 && std::isfinite(distance) ? float(distance / OrbitCamera::FRAMING_DISTANCE) : 1.0f;
+    if (glContext != nullptr && clientHeight > 0) setViewerProjection(clientWidth, clientHeight, camera.scale);
 }
 
 void Viewer::followRoot(const Vec3& p0, const Vec3& p1)

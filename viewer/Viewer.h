@@ -9,6 +9,7 @@
 #include "shell/Window.h"
 #include "viewer/OrbitCamera.h"
 #include "viewer/PlaybackPacing.h"
+#include "viewer/Scene.h"
 #include "widgets/CaptureHost.h"
 
 struct Overlay;
@@ -31,11 +32,11 @@ class Slider;
 //
 // Sources: Viewer.cpp (creation, loading, playback), SceneRenderer.cpp (GL context and drawing),
 // ViewerInput.cpp (messages, keys, commands, dialogs, dropped files), ControlBar.cpp (control bar,
-// heads-up text, mouse routing and capture); the camera is OrbitCamera.
+// heads-up text, mouse routing and capture); the camera is OrbitCamera, the floor and skeleton Scene.
 class Viewer final : public Window, public CaptureHost {
 public:
     Viewer() = default;
-    // Frees the sphere quadric and list, and the motion.
+    // Frees the motion.
     ~Viewer() override;
 
     // ---- State and playback -------------------------------------------------------------------
@@ -58,8 +59,11 @@ public:
     void applyFrame();
     // Nothing without a motion. The play button shows what a click will do: play while paused.
     void setPaused(bool value);
-    // Puts the camera FRAMING_DISTANCE in front of the root joint.
+    // Puts the camera the framing distance in front of the root joint.
     void frameRoot();
+    // Scales the camera's distances (and the projection's near and far planes) so that the framing
+    // distance shows the whole skeleton as posed with FIT_MARGIN, for the client area's shape.
+    void fitCameraToSkeleton();
     // Moves the eye by the root's move from p0 to p1 (translations of the root's local before and
     // after a pose update).
     void followRoot(const Vec3& p0, const Vec3& p1);
@@ -69,28 +73,19 @@ public:
     // ---- Scene renderer (OpenGL) ----------------------------------------------------------------
 
     bool createGlContext();
-    // Viewport and projection for the client size; a height of 0 counts as 1.
+    // Viewport and projection (scaled as the camera is) for the client size; a height of 0 counts as 1.
     void onSize(WPARAM type, WORD width, WORD height);
     // Draws and presents one frame: floor, skeleton, overlay.
     void render();
     // The scene alone, without the overlay and not presented: floor and skeleton on the clear colour.
     void drawScene();
-    // Looks at the whole skeleton as posed, from the direction the viewer frames it from (along -z,
-    // +y up), near enough that every joint and its sphere fill the client area but for the margin
-    // (a fraction of each half of it), and fits the projection's near and far planes to the
-    // skeleton and the floor, whatever the units. Until the next resize.
+    // Scene::frameWholeSkeleton for the client area, until the next resize.
     void frameWholeSkeleton(float margin);
     // The client area as last drawn, 8-bit RGBA with the top row first, opaque as the window is.
     // Meant for offscreen windows, whose one buffer keeps the frame after the swap. False when
     // memory runs out.
     bool readFrame(Image& image) const;
-    // The joint and everything below it, pre-order, each with the next palette colour.
-    void drawJoint(const Joint* joint);
-    // The joint marker sphere. False (and no list) when GLU or GL cannot provide it.
-    bool buildSphereList(float radius, int slices, int stacks);
-    // The floor grid for a skeleton whose longest bone is size.
-    void buildFloorList(float size);
-    // At WM_DESTROY: releases the control bar, the floor list, the GL context and the device
+    // At WM_DESTROY: releases the control bar, the scene's lists, the GL context and the device
     // context.
     void onDestroy();
 
@@ -129,8 +124,7 @@ public:
 
     HGLRC glContext = nullptr;
     HDC deviceContext = nullptr;      // held from window creation to WM_DESTROY
-    std::uint32_t sphereList = 0;     // 0 = none
-    GLUquadric* sphereQuadric = nullptr;
+    Scene scene;                      // floor and skeleton lists; its up axis is set before the window exists
     OrbitCamera camera;               // eye, up, center
     bool paused = true;
     bool singleStep = false;          // consumed by the next tick
@@ -141,8 +135,6 @@ public:
     bool showFloor = true;
     Skeleton* skeleton = nullptr;     // owned
     std::int32_t frameIndex = 0;      // 0-based
-    std::uint32_t floorList = 0;      // 0 = none
-    std::uint32_t paletteIndex = 0;   // joint colour counter, reset by every render
     std::int32_t clientWidth = 0;
     std::int32_t clientHeight = 0;    // at least 1 after the first resize
     Overlay* overlay = nullptr;       // from window creation to WM_DESTROY
@@ -152,20 +144,20 @@ public:
     Slider* timelineSlider = nullptr;
     PlaybackPacing pacing;            // one frame per tick unless realtime is set
     bool sceneOnly = false;           // set before the window exists: no control bar, no text
+    bool fit = false;                 // set before the window exists: fitCameraToSkeleton after each load
+
+    // What the fitted camera leaves free of each half of the client area (from the root to the edge),
+    // room for the motion to move in: with it the bundled sample, fitted, shows as it does at the
+    // default distance.
+    static constexpr float FIT_MARGIN = 0.45f;
 
 private:
     // The row of frameIndex, or null (the rest pose) when the motion has no such row.
     const float* currentRow() const;
+    // The root joint's place in the scene.
     Vec3 rootPosition() const;
     // The sphere and floor lists sized for the current motion.
     void rebuildSceneLists(float size);
-    void deleteSphere();
-    // drawJoint with the GL matrix stack while it has room for pushesLeft more matrices, then with
-    // world matrices computed here.
-    void drawJointStacked(const Joint* joint, int pushesLeft);
-    void drawJointFlat(const Joint* joint, const Mat4& parentWorld);
-    void drawJointMarker();
-    static void drawBone(const Joint* child);
     // Play icon while paused, pause icon while playing.
     void showPlaybackIcon();
     // The timeline's range 1..frameCount of the motion, and frameIndex shown on it.

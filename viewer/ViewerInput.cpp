@@ -73,8 +73,8 @@ void Viewer::onKeyDown(WORD key)
     case VK_DOWN: camera.pitch(-OrbitCamera::ANGLE_STEP); break;
     case 'C': moveCamera = !moveCamera; break;
     case 'L': lighting = !lighting; break;
-    case 'W': camera.zoom(OrbitCamera::ZOOM_STEP); break;
-    case 'S': camera.zoom(-OrbitCamera::ZOOM_STEP); break;
+    case 'W': camera.zoomStep(true); break;
+    case 'S': camera.zoomStep(false); break;
     case 'X': singleStep = true; break;
     default: break;
     }

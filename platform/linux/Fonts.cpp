@@ -1,9 +1,11 @@
 // GDI fonts and their glyph display lists: CreateFontW, SelectObject, DeleteObject, GetDeviceCaps,
-// wglUseFontBitmapsW and DrawTextW (measuring only), over the fonts of FontFace.h.
+// wglUseFontBitmapsW, DrawTextW (measuring only) and TextOutW (into a bitmap in memory), over the
+// fonts of FontFace.h.
 
 #include <GL/gl.h>
 
 
+#include "platform/linux/Bitmap.h"
 #include "platform/linux/DeviceContext.h"
 #include "platform/linux/Display.h"
 #include "platform/linux/FontFace.h"
@@ -20,6 +22,37 @@ HFONT asFont(HGDIOBJ object)
 bool isHighSurrogate(WCHAR unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool isLowSurrogate(WCHAR unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+// The code point at text[i], a surrogate pair taken whole (i then moves to its second unit); a lone
+// surrogate stands for itself.
+char32_t codePointAt(LPCWSTR text, int units, int& i)
+{
+    if (isHighSurrogate(text[i]) && i + 1 < units && isLowSurrogate(text[i + 1])) {
+        const char32_t c = 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        ++i;
+        return c;
+    }
+    return text[i];
+}
+
+// Sets the glyph's pixels in the bitmap, its pen position at x on the baseline (y down).
+void paintGlyph(const MonoGlyph& glyph, const HBITMAP__& bitmap, int x, int baseline, COLORREF colour)
+{
+    const int stride = (glyph.width + 7) / 8;
+    for (int row = 0; row < glyph.height; ++row) {  // bottom row first
+        const int y = baseline - glyph.bottom - 1 - row;
+        if (y < 0 || y >= bitmap.height) continue;
+        for (int column = 0; column < glyph.width; ++column) {
+            const int px = x + glyph.left + column;
+            if (px < 0 || px >= bitmap.width) continue;
+            if ((glyph.rows[static_cast<std::size_t>(row * stride + column / 8)] & (0x80 >> (column % 8))) == 0) continue;
+            BYTE* pixel = bitmap.pixel(px, y);
+            pixel[0] = static_cast<BYTE>(colour >> 16);  // blue
+            pixel[1] = static_cast<BYTE>(colour >> 8);
+            pixel[2] = static_cast<BYTE>(colour);
+        }
+    }
+}
+
 struct TextExtent {
     int width = 0;
     int lines = 1;
@@ -33,7 +66,7 @@ TextExtent measureLines(const HFONT__& font, LPCWSTR text, int units, UINT forma
     TextExtent extent;
     int lineWidth = 0;
     for (int i = 0; i < units; ++i) {
-        char32_t c = text[i];
+        const char32_t c = text[i];
         if ((format & DT_SINGLELINE) == 0 && (c == u'\r' || c == u'\n')) {
             if (c == u'\r' && i + 1 < units && text[i + 1] == u'\n') ++i;
             if (lineWidth > extent.width) extent.width = lineWidth;
@@ -45,11 +78,7 @@ TextExtent measureLines(const HFONT__& font, LPCWSTR text, int units, UINT forma
             if (i + 1 >= units || text[i + 1] != u'&') continue;  // the prefix itself takes no room
             ++i;
         }
-        if (isHighSurrogate(text[i]) && i + 1 < units && isLowSurrogate(text[i + 1])) {
-            c = 0x10000 + ((static_cast<char32_t>(text[i]) - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        lineWidth += glyphAdvance(font, c);
+        lineWidth += glyphAdvance(font, codePointAt(text, units, i));
     }
     if (lineWidth > extent.width) extent.width = lineWidth;
     return extent;
@@ -88,6 +117,7 @@ HFONT CreateFontW(int height, int, int, int, int weight, DWORD italic, DWORD, DW
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
 {
     if (dc == nullptr) return nullptr;
+    if (const HBITMAP bitmap = asBitmap(object)) return selectBitmap(dc, bitmap);
     HFONT font = asFont(object);
     if (object != nullptr && font == nullptr) return nullptr;
     HFONT previous = dc->font;
@@ -97,6 +127,10 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
 
 BOOL DeleteObject(HGDIOBJ object)
 {
+    if (const HBITMAP bitmap = asBitmap(object)) {
+        deleteBitmap(bitmap);
+        return TRUE;
+    }
     HFONT font = asFont(object);
     if (font == nullptr) return FALSE;
     closeFont(font);
@@ -134,4 +168,24 @@ int DrawTextW(HDC dc, LPCWSTR text, int count, RECT* rect, UINT format)
     rect->right = rect->left + extent.width;
     rect->bottom = rect->top + height;
     return height;
+}
+
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count)
+{
+    if (dc == nullptr || dc->font == nullptr || dc->bitmap == nullptr || (text == nullptr && count > 0) || count < 0) {
+        return FALSE;
+    }
+    const HFONT__& font = *dc->font;
+    const int baseline = y + font.ascent;
+    MonoGlyph glyph;
+    for (int i = 0, pen = x; i < count; ++i) {
+        const char32_t c = codePointAt(text, count, i);
+        if (!renderMonoGlyph(font, c, glyph)) {
+            pen += glyphAdvance(font, c);
+            continue;
+        }
+        paintGlyph(glyph, *dc->bitmap, pen, baseline, dc->textColour);
+        pen += glyph.advance;
+    }
+    return TRUE;
 }

@@ -81,20 +81,24 @@ int ReleaseDC(HWND, HDC dc)
     return windowOf(dc) != nullptr ? 1 : 0;
 }
 
+int closestPixelFormat(const PIXELFORMATDESCRIPTOR& descriptor)
+{
+    // The first format with at least the depth and stencil asked for, or else the deepest.
+    for (int i = 0; i < PIXEL_FORMAT_COUNT; ++i) {
+        if (PIXEL_FORMATS[i].depthBits >= descriptor.cDepthBits && PIXEL_FORMATS[i].stencilBits >= descriptor.cStencilBits) {
+            return i + 1;
+        }
+    }
+    return PIXEL_FORMAT_COUNT;
+}
+
 int ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR* descriptor)
 {
     if (dc == nullptr || descriptor == nullptr || descriptor->iPixelType != PFD_TYPE_RGBA ||
         !(descriptor->dwFlags & PFD_SUPPORT_OPENGL)) {
         return 0;
     }
-    // The first format with at least the depth and stencil asked for, or else the deepest.
-    for (int i = 0; i < PIXEL_FORMAT_COUNT; ++i) {
-        if (PIXEL_FORMATS[i].depthBits >= descriptor->cDepthBits &&
-            PIXEL_FORMATS[i].stencilBits >= descriptor->cStencilBits) {
-            return i + 1;
-        }
-    }
-    return PIXEL_FORMAT_COUNT;
+    return closestPixelFormat(*descriptor);
 }
 
 BOOL SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR*)

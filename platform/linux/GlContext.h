@@ -13,6 +13,9 @@ struct PixelFormat {
 // number ChoosePixelFormat returns.
 inline constexpr PixelFormat PIXEL_FORMATS[] = {{16, 0}, {24, 0}, {24, 8}};
 inline constexpr int PIXEL_FORMAT_COUNT = sizeof(PIXEL_FORMATS) / sizeof(PIXEL_FORMATS[0]);
+// The number ChoosePixelFormat gives for the descriptor: the first format with at least the depth
+// and stencil asked for, or else the deepest.
+int closestPixelFormat(const PIXELFORMATDESCRIPTOR& descriptor);
 
 struct HGLRC__ {
     virtual ~HGLRC__() = default;

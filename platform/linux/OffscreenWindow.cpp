@@ -2,13 +2,15 @@
 // size on Mesa's surfaceless platform; its contexts are desktop OpenGL (a compatibility profile,
 // so fixed-function GL, GLU and display lists work). A pbuffer has one buffer: SwapBuffers leaves
 // the frame in place, so glReadPixels reads the last frame drawn. Resizing replaces the pbuffer;
-// the context current on it moves to the new one.
+// the context current on it moves to the new one. Contexts without a window are a pbuffer and a
+// context of the same configuration, which EGL lets any thread make current.
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 
 #include "platform/linux/FontConfiguration.h"
 #include "platform/linux/GlContext.h"
@@ -157,6 +159,44 @@ HGLRC OffscreenWindow::createGlContext(int pixelFormat)
 }
 
 }  // namespace
+
+// ---- Contexts without a window, for drawing on several threads -------------------------------------
+
+struct VexoOffscreenGl {
+    EGLSurface surface;
+    EGLContext context;
+};
+
+VexoOffscreenGl* VexoCreateOffscreenGl(int width, int height, const PIXELFORMATDESCRIPTOR* format)
+{
+    if (eglDisplay == EGL_NO_DISPLAY || width <= 0 || height <= 0 || format == nullptr) return nullptr;
+    const EGLConfig config = chooseConfig(closestPixelFormat(*format));
+    if (config == nullptr) return nullptr;
+    const EGLint attributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+    const EGLSurface surface = eglCreatePbufferSurface(eglDisplay, config, attributes);
+    if (surface == EGL_NO_SURFACE) return nullptr;
+    const EGLContext context = eglCreateContext(eglDisplay, config, EGL_NO_CONTEXT, nullptr);
+    if (context == EGL_NO_CONTEXT) {
+        eglDestroySurface(eglDisplay, surface);
+        return nullptr;
+    }
+    return new (std::nothrow) VexoOffscreenGl{surface, context};
+}
+
+BOOL VexoMakeOffscreenGlCurrent(VexoOffscreenGl* gl)
+{
+    // EGL keeps the current context per thread, so this touches no window's.
+    if (gl == nullptr) return eglMakeCurrent(eglDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    return eglMakeCurrent(eglDisplay, gl->surface, gl->surface, gl->context);
+}
+
+void VexoDeleteOffscreenGl(VexoOffscreenGl* gl)
+{
+    if (gl == nullptr) return;
+    eglDestroyContext(eglDisplay, gl->context);
+    eglDestroySurface(eglDisplay, gl->surface);
+    delete gl;
+}
 
 bool offscreenWindowsInUse()
 {

@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <numbers>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "RunVexo.h"
@@ -327,6 +330,229 @@ TEST_F(Pictures, AThumbnailFillsItselfWithTheFirstFrameWhateverTheUnits)
         EXPECT_GT(box[3] - box[1], box[2] - box[0]);
     }
     for (int side = 0; side < 4; ++side) EXPECT_NEAR(boxes[0][side], boxes[1][side], 1) << side;
+}
+
+// The bundled sample with its lengths times scale (offsets and root positions), and with zUp its
+// every place turned so that its up is +z: (x, y, z) becomes (x, -z, y). A turn by R about +z
+// becomes a turn by -R about +y and one about +y a turn about +z, so Zrotation and Yrotation swap
+// names and the first changes sign.
+std::string sampleVariant(double scale, bool zUp)
+{
+    std::ifstream in(std::string(VEXO_SAMPLES_DIR) + "/walk.bvh");
+    std::ostringstream out;
+    std::vector<std::string> channels;  // of every column, in order
+    std::vector<std::size_t> firstOfJoint;  // of every column: its joint's first column
+    bool motion = false;
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        if (word == "OFFSET") {
+            double x, y, z;
+            words >> x >> y >> z;
+            if (zUp) std::tie(y, z) = std::make_tuple(-z, y);
+            out << "OFFSET " << x * scale << " " << y * scale << " " << z * scale << "\n";
+        } else if (word == "CHANNELS") {
+            int count = 0;
+            words >> count;
+            out << "CHANNELS " << count;
+            const std::size_t first = channels.size();
+            for (std::string name; words >> name;) {
+                channels.push_back(name);
+                firstOfJoint.push_back(first);
+                if (zUp && name == "Zrotation") name = "Yrotation";
+                else if (zUp && name == "Yrotation") name = "Zrotation";
+                out << " " << name;
+            }
+            out << "\n";
+        } else if (!motion) {
+            out << line << "\n";
+            motion = word == "Frame";  // "Frame Time:", the last line before the rows
+        } else {
+            std::vector<double> values{std::stod(word)};
+            for (double value; words >> value;) values.push_back(value);
+            for (std::size_t c = 0; c < values.size(); ++c) {
+                const std::string& name = channels[c];
+                // The root's positions are its first three channels, in x, y, z order.
+                const std::size_t joint = firstOfJoint[c];
+                double value = values[c];
+                if (zUp && name == "Yposition") value = -values[joint + 2];
+                if (zUp && name == "Zposition") value = values[joint + 1];
+                if (zUp && name == "Zrotation") value = -value;
+                if (name.find("position") != std::string::npos) value *= scale;
+                out << (c > 0 ? " " : "") << value;
+            }
+            out << "\n";
+        }
+    }
+    return out.str();
+}
+
+// The box of the joints' spheres (the palette's pixels, none of them grey) above the control bar:
+// left, top, right, bottom.
+std::array<int, 4> sphereBox(const Picture& picture)
+{
+    std::array<int, 4> box{picture.width(), picture.height(), -1, -1};
+    for (int y = 0; y < picture.height() - 30; ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const Rgba p = picture.at(x, y);
+            if (std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) < 100) continue;
+            box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+        }
+    }
+    return box;
+}
+
+// Pixels that differ between two pictures of the same size, above the control bar.
+std::size_t differing(const Picture& a, const Picture& b)
+{
+    std::size_t n = 0;
+    for (int y = 0; y < a.height() - 30; ++y) {
+        for (int x = 0; x < a.width(); ++x) n += a.at(x, y) != b.at(x, y);
+    }
+    return n;
+}
+
+TEST_F(Pictures, FittedTheSampleShowsAlikeInCentimetresAndInMetres)
+{
+    const auto snap = [&](const std::string& bvh, const std::string& options) {
+        TempFile motion(bvh);
+        const fs::path png = directory / "fitted.png";
+        EXPECT_EQ(vexo("--snapshot " + quoted(png) + " --size 400x300 " + options + quoted(motion.fsPath())).status, 0);
+        return sphereBox(Picture(png));
+    };
+    const std::array<int, 4> sample = snap(sampleVariant(1, false), "");
+    // The fit frames the sample much as the default distance does.
+    const std::array<int, 4> fitted = snap(sampleVariant(1, false), "--fit ");
+    for (int side = 0; side < 4; ++side) EXPECT_NEAR(fitted[side], sample[side], 3) << side;
+    EXPECT_GT(fitted[3] - fitted[1], 100);
+    for (const double scale : {10.0, 0.1}) {
+        SCOPED_TRACE(scale);
+        const std::array<int, 4> scaled = snap(sampleVariant(scale, false), "--fit ");
+        for (int side = 0; side < 4; ++side) EXPECT_NEAR(scaled[side], fitted[side], 1) << side;
+        // Unfitted, centimetres are a close-up past the picture's edges, metres a speck.
+        const std::array<int, 4> unfitted = snap(sampleVariant(scale, false), "");
+        EXPECT_GT(std::abs((unfitted[3] - unfitted[1]) - (fitted[3] - fitted[1])), 40);
+    }
+}
+
+TEST_F(Pictures, AZUpFileShownWithUpZMatchesItsYUpTwin)
+{
+    TempFile yUp(sampleVariant(1, false)), zUp(sampleVariant(1, true));
+    const auto picture = [&](const std::string& mode, const TempFile& motion, const std::string& options) {
+        const fs::path png = directory / (std::to_string(std::hash<std::string>()(mode + options)) + ".png");
+        EXPECT_EQ(vexo(mode + " " + quoted(png) + " " + options + quoted(motion.fsPath())).status, 0);
+        return png;
+    };
+    for (const std::string mode : {"--snapshot", "--thumbnail"}) {
+        for (const std::string fit : {"", "--fit "}) {
+            if (mode == "--thumbnail" && !fit.empty()) continue;
+            SCOPED_TRACE(mode + " " + fit);
+            const Picture turned(picture(mode, zUp, "--up z " + fit)), twin(picture(mode, yUp, fit));
+            ASSERT_TRUE(turned.ok() && twin.ok());
+            // The spheres are tessellated about another axis: their rims may differ by a pixel.
+            EXPECT_LT(differing(turned, twin), std::size_t(turned.width() * turned.height() / 500));
+            EXPECT_GT(differing(Picture(picture(mode, zUp, fit)), twin), std::size_t(turned.width() * turned.height() / 50));
+        }
+    }
+}
+
+TEST_F(Pictures, ASheetHasACellPerFileInWalkOrderWithItsThumbnailOrRefusedAndItsName)
+{
+    // Three to a row, 64 pixels a side: cells 66 pixels apart (a gap of 2), a 15-pixel strip for
+    // the names, rows 81 pixels apart; two rows, the last two cells empty.
+    const fs::path folder = directory / "motions";
+    fs::create_directories(folder / "sub");
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {{"sub/d.bvh", figureMotion(9)}, {"b.bvh", spreadMotion()}, {"a.bvh", figureMotion(1)},
+                 {"c.bvh", "HIERARCHY\nROOT Hips\n{\nOFFSET 0 0\n"}};
+    for (const auto& file : files) std::ofstream(folder / file.name) << file.text;
+    const fs::path sheetPng = directory / "sheet.png";
+    const RunResult run = vexo("--sheet " + quoted(sheetPng) + " --size 64 --columns 3 " + quoted(folder), true);
+    EXPECT_EQ(run.status, 1) << "a file was refused";
+    EXPECT_EQ(run.out, (folder / "c.bvh").string() + ":4: refused: expected 4 tokens on the offset line\n");
+    const Picture sheet(sheetPng);
+    ASSERT_TRUE(sheet.ok());
+    EXPECT_EQ(sheet.width(), 200);
+    EXPECT_EQ(sheet.height(), 164);
+
+    constexpr Rgba GROUND{40, 40, 40, 255}, REFUSED{96, 96, 96, 255};
+    const auto cellDiffers = [&](int cell, const Picture& picture) {
+        std::size_t n = 0;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) n += sheet.at(2 + cell % 3 * 66 + x, 2 + cell / 3 * 81 + y) != picture.at(x, y);
+        }
+        return n;
+    };
+    const auto countInCell = [&](int cell, Rgba colour, int top, int rows) {
+        return sheet.countIn({colour}, 2 + cell % 3 * 66, 2 + cell / 3 * 81 + top, 64, rows);
+    };
+    const char* const order[] = {"a.bvh", "b.bvh", "c.bvh", "sub/d.bvh"};
+    for (int cell = 0; cell < 6; ++cell) {
+        SCOPED_TRACE(cell);
+        const std::size_t nameStrip = 64 * 15 - countInCell(cell, GROUND, 64, 15);
+        if (cell >= 4) {
+            EXPECT_EQ(countInCell(cell, GROUND, 0, 79), 64u * 79) << "empty";
+        } else if (cell == 2) {
+            // A plain tile saying "refused" across its middle.
+            EXPECT_GT(countInCell(cell, REFUSED, 0, 64), 64u * 64 * 8 / 10);
+            EXPECT_GT(countInCell(cell, {255, 255, 255, 255}, 24, 16), 20u);
+            EXPECT_EQ(countInCell(cell, REFUSED, 0, 24) + countInCell(cell, REFUSED, 40, 24), 64u * 48);
+        } else {
+            const fs::path thumbnail = directory / "thumbnail.png";
+            ASSERT_EQ(vexo("--thumbnail " + quoted(thumbnail) + " --size 64 " + quoted(folder / order[cell])).status, 0);
+            EXPECT_EQ(cellDiffers(cell, Picture(thumbnail)), 0u);
+        }
+        EXPECT_EQ(nameStrip > 20, cell < 4) << "the name under the picture";
+    }
+    // Between the cells, the ground.
+    EXPECT_EQ(sheet.countIn({GROUND}, 0, 0, 200, 2), 200u * 2);
+    EXPECT_EQ(sheet.countIn({GROUND}, 66, 0, 2, 164), 2u * 164);
+
+    // Without --columns, about as many columns as rows: two for four files.
+    ASSERT_EQ(vexo("--sheet " + quoted(sheetPng) + " --size 64 " + quoted(folder)).status, 1);
+    EXPECT_EQ(Picture(sheetPng).width(), 134);
+}
+
+// Thirty-three files on one processor: enough for each thread to draw two at a time; the cells
+// keep the walk's order all the same (those of the first and last pairs are checked).
+TEST_F(Pictures, ASheetDrawnTwoFilesAtATimeKeepsTheirOrder)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "pins the process to one processor with taskset";
+#else
+    if (std::system("command -v taskset >/dev/null") != 0) GTEST_SKIP() << "no taskset";
+    const std::string spread = spreadMotion();
+    const fs::path folder = directory / "many";
+    fs::create_directories(folder);
+    for (int k = 0; k < 33; ++k) {
+        char name[16];
+        std::snprintf(name, sizeof name, "m%02d.bvh", k);
+        std::ofstream(folder / name) << spread.substr(0, spread.find("Frames:")) << "Frames: 1\nFrame Time: 0.04\n0 10 0 "
+                                     << 11 * k << " " << 7 * k << " 0\n";
+    }
+    const fs::path sheetPng = directory / "sheet.png";
+    const std::string command = "taskset -c 0 env -u DISPLAY " + std::string(VEXO_BINARY) + " --sheet " +
+                                quoted(sheetPng) + " --size 32 --columns 8 " + quoted(folder);
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const Picture sheet(sheetPng);
+    ASSERT_TRUE(sheet.ok());
+    for (const int cell : {0, 1, 2, 31, 32}) {
+        SCOPED_TRACE(cell);
+        char name[16];
+        std::snprintf(name, sizeof name, "m%02d.bvh", cell);
+        const fs::path thumbnail = directory / "thumbnail.png";
+        ASSERT_EQ(vexo("--thumbnail " + quoted(thumbnail) + " --size 32 " + quoted(folder / name)).status, 0);
+        const Picture picture(thumbnail);
+        std::size_t differing = 0;  // 32-pixel cells 34 apart across, 49 down, after a gap of 2
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 32; ++x) differing += sheet.at(2 + cell % 8 * 34 + x, 2 + cell / 8 * 49 + y) != picture.at(x, y);
+        }
+        EXPECT_EQ(differing, 0u);
+    }
+#endif
 }
 
 TEST_F(Pictures, NothingIsWrittenForARefusedFileOrAFrameThatDoesNotExist)

@@ -1,11 +1,14 @@
-// GDI fonts through the platform API: the screen's resolution, measuring with DrawTextW, and glyph
-// display lists drawn on an offscreen window.
+// GDI fonts through the platform API: the screen's resolution, measuring with DrawTextW, glyph
+// display lists drawn on an offscreen window, and text drawn into a bitmap in memory.
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
+#include <cstring>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "OffscreenGl.h"
 #include "platform/linux/FontFace.h"
@@ -195,4 +198,68 @@ TEST(GlyphLists, NeedAFontSelected)
     EXPECT_FALSE(wglUseFontBitmapsW(dc, 32, 1, 1));
     EXPECT_FALSE(wglUseFontBitmapsW(nullptr, 32, 1, 1));
     ReleaseDC(nullptr, dc);
+}
+
+// TextOutW into a bitmap in memory: the glyphs' images with the cell's top-left corner at (x, y),
+// so the baseline at y + ascent, in the text colour (stored blue, green, red), clipped to the
+// bitmap; a bottom-up bitmap holds the same picture with its rows the other way round.
+TEST(MemoryBitmaps, TextIsDrawnInItsCellInTheTextColourClippedToTheBitmap)
+{
+    constexpr int WIDTH = 40, HEIGHT = 20;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = createFont(TEXT("Arial"), -12);
+    ASSERT_TRUE(dc != nullptr && font != nullptr);
+    const auto bitmapOf = [&](int height, BYTE*& bits) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), WIDTH, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* pixels = nullptr;
+        const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+        bits = static_cast<BYTE*>(pixels);
+        return bitmap;
+    };
+    BYTE *topDown = nullptr, *bottomUp = nullptr;
+    const HBITMAP first = bitmapOf(-HEIGHT, topDown), second = bitmapOf(HEIGHT, bottomUp);
+    ASSERT_TRUE(first != nullptr && second != nullptr);
+    SelectObject(dc, font);
+    SetBkMode(dc, TRANSPARENT);
+    EXPECT_EQ(SetTextColor(dc, RGB(10, 20, 30)), RGB(0, 0, 0));
+    for (const HBITMAP bitmap : {first, second}) {
+        SelectObject(dc, bitmap);
+        EXPECT_TRUE(TextOutW(dc, 3, 2, TEXT("Hg"), 2));
+        EXPECT_TRUE(TextOutW(dc, 34, 12, TEXT("Hg"), 2));  // past the right and bottom edges
+    }
+    const auto at = [&](const BYTE* bits, int x, int y) { return bits + (y * WIDTH + x) * 4; };
+    std::vector<bool> expected(WIDTH * HEIGHT, false);
+    for (const auto& [penX, top] : {std::pair{3, 2}, std::pair{34, 12}}) {
+        int pen = penX;
+        for (const char32_t c : {U'H', U'g'}) {
+            MonoGlyph glyph;
+            ASSERT_TRUE(renderMonoGlyph(*font, c, glyph));
+            const int stride = (glyph.width + 7) / 8;
+            for (int row = 0; row < glyph.height; ++row) {
+                for (int column = 0; column < glyph.width; ++column) {
+                    if (!((glyph.rows[row * stride + column / 8] >> (7 - column % 8)) & 1)) continue;
+                    const int x = pen + glyph.left + column, y = top + font->ascent - glyph.bottom - 1 - row;
+                    if (x < WIDTH && y < HEIGHT) expected[y * WIDTH + x] = true;
+                }
+            }
+            pen += glyph.advance;
+        }
+    }
+    int inked = 0;
+    for (int y = 0; y < HEIGHT; ++y) {
+        for (int x = 0; x < WIDTH; ++x) {
+            const BYTE* pixel = at(topDown, x, y);
+            const bool lit = pixel[0] == 30 && pixel[1] == 20 && pixel[2] == 10;
+            inked += lit;
+            EXPECT_EQ(lit, expected[y * WIDTH + x]) << x << "," << y;
+            EXPECT_EQ(lit || (pixel[0] | pixel[1] | pixel[2]) == 0, true) << x << "," << y;
+            EXPECT_EQ(std::memcmp(pixel, at(bottomUp, x, HEIGHT - 1 - y), 4), 0) << x << "," << y;
+        }
+    }
+    EXPECT_GT(inked, 30);
+    EXPECT_TRUE(DeleteDC(dc));
+    EXPECT_TRUE(DeleteObject(font));
+    EXPECT_TRUE(DeleteObject(first));
+    EXPECT_TRUE(DeleteObject(second));
 }

@@ -67,7 +67,7 @@ Footprint footprintOf(const Viewer& viewer, const AllocationCounter& heap)
             largestTexture = std::max<GLuint>(largestTexture, t->glName);
         }
     }
-    GLuint largestList = std::max(viewer.floorList, viewer.sphereList);
+    GLuint largestList = std::max(viewer.scene.floorList, viewer.scene.sphereList);
     for (std::uint32_t b = 0; b < FontCache::BUCKET_COUNT; ++b) {
         for (const FontCacheEntry* e = fontCache.bucketHead(b); e != nullptr; e = e->next) {
             ++f.fontCacheEntries;

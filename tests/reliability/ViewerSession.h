@@ -81,8 +81,8 @@ inline ShownState shownState(Viewer& viewer, std::uint64_t picture)
     s.loop = viewer.loop;
     s.moveCamera = viewer.moveCamera;
     s.lighting = viewer.lighting;
-    s.floorList = viewer.floorList;
-    s.sphereList = viewer.sphereList;
+    s.floorList = viewer.scene.floorList;
+    s.sphereList = viewer.scene.sphereList;
     if (const Slider* slider = viewer.timelineSlider) {
         s.timeline = {slider->minimum, slider->maximum, slider->value};
         s.bar = {viewer.playButton->left, viewer.playButton->top, viewer.playButton->right, viewer.playButton->bottom,

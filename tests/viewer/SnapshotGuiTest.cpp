@@ -43,11 +43,11 @@ protected:
     }
 
     // The snapshot's pixels as 0xRRGGBB (empty when it was not written).
-    Pixels snapshot(const GuiSession::Geometry& area, int frame)
+    Pixels snapshot(const GuiSession::Geometry& area, int frame, const std::string& options = "")
     {
         const std::string size = std::to_string(area.width) + "x" + std::to_string(area.height);
-        const std::string arguments =
-            "--frame " + std::to_string(frame) + " --size " + size + " --snapshot " + quoted(picture) + " " + quoted(SAMPLE);
+        const std::string arguments = "--frame " + std::to_string(frame) + " --size " + size + " " + options +
+                                      "--snapshot " + quoted(picture) + " " + quoted(SAMPLE);
         if (vexo(arguments).status != 0) return {};
         Image image;
         if (!image.loadPngFile(widePath(picture).c_str())) return {};
@@ -101,4 +101,17 @@ TEST_F(SnapshotGui, IsTheWindowsClientAreaPixelForPixel)
     const Pixels stepped = gui.capture(area.x, area.y, area.width, area.height);
     EXPECT_NE(differing(stepped, first), 0u);
     EXPECT_EQ(differing(snapshot(area, 6), stepped), 0u) << "five single steps: frame 6";
+}
+
+TEST_F(SnapshotGui, FitAndUpPlaceTheWindowsCameraAsTheyPlaceTheSnapshots)
+{
+    gui.start({VEXO_BINARY, "--fit", "--up", "z", SAMPLE.string()});
+    const std::string window = gui.findWindow("VEXO");
+    ASSERT_FALSE(window.empty());
+    std::this_thread::sleep_for(500ms);
+    const GuiSession::Geometry area = clientArea(window);
+    ASSERT_GT(area.width * area.height, 0) << "no client area found";
+    const Pixels shown = gui.capture(area.x, area.y, area.width, area.height);
+    EXPECT_EQ(differing(snapshot(area, 1, "--fit --up z "), shown), 0u);
+    EXPECT_NE(differing(snapshot(area, 1), shown), 0u);
 }

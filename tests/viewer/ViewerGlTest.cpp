@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <vector>
@@ -112,13 +113,13 @@ TEST_F(ViewerGl, BeforeAnyLoadTheFrameIsUniformGrey)
 TEST_F(ViewerGl, TheFloorGridFollowsShowFloor)
 {
     load(walkingRoot(2));  // root at height 10: the floor lies below the camera
-    const std::uint32_t list = viewer.floorList;
+    const std::uint32_t list = viewer.scene.floorList;
     EXPECT_GT(countOf(frame(), FLOOR), 1000u);
     viewer.onCommand(10006);  // View, Floor
     EXPECT_EQ(countOf(frame(), FLOOR), 0u);
     viewer.onCommand(10006);
     EXPECT_GT(countOf(frame(), FLOOR), 1000u);
-    EXPECT_EQ(viewer.floorList, list);  // shown again without rebuilding
+    EXPECT_EQ(viewer.scene.floorList, list);  // shown again without rebuilding
 }
 
 TEST_F(ViewerGl, ALitFrameDependsOnlyOnTheViewersState)
@@ -181,8 +182,8 @@ TEST_F(ViewerGl, TheStartupFileOpensDuringCreation)
         ASSERT_TRUE(createMainWindow(other, GetModuleHandleW(nullptr)));  // a refused file is no failure
         ShowWindow(other.hwnd, SW_SHOW);
         EXPECT_EQ(other.motionLoaded(), c.loads);
-        EXPECT_EQ(other.floorList != 0, c.loads);
-        EXPECT_EQ(other.sphereList != 0, c.loads);
+        EXPECT_EQ(other.scene.floorList != 0, c.loads);
+        EXPECT_EQ(other.scene.sphereList != 0, c.loads);
         EXPECT_EQ(countOf(renderedBy(other), FLOOR) > 1000u, c.loads);
         DestroyWindow(other.hwnd);
     }
@@ -211,6 +212,36 @@ TEST_F(ViewerGl, TheMainLoopDispatchesUntilQuitEvenWithMessagesBehindIt)
     EXPECT_TRUE(viewer.moveCamera);  // still waiting in the queue
 }
 
+TEST_F(ViewerGl, AFittedCameraShowsAFigureAlikeInAnyUnitsAndZoomsByItsOwnSteps)
+{
+    // A figure 16 units tall, and the same in units a hundred times smaller: fitted, both pictures
+    // are the same (floor and figure; the far plane moves out with the camera), and W moves the
+    // camera by the same fraction of its distance.
+    viewer.fit = true;
+    std::vector<Rgb> pictures[2];
+    double distances[2];
+    const float units[2] = {1.0f, 100.0f};
+    for (int i = 0; i < 2; ++i) {
+        const float u = units[i];
+        load(treeMotion({0, 10 * u, 0, {{0, 6 * u, 0, {}}, {3 * u, -10 * u, 0, {}}, {-3 * u, -10 * u, 0, {}}}}, 0));
+        const auto distance = [&] {
+            const Vec3& e = viewer.camera.eye;
+            const Vec3& c = viewer.camera.center;
+            return std::hypot(double(e.x - c.x), double(e.y - c.y), double(e.z - c.z));
+        };
+        distances[i] = distance() / u;
+        pictures[i] = frame();
+        viewer.onKeyDown('W');
+        EXPECT_NEAR(distance() / u, distances[i] * (1 - 1.5 / 25), distances[i] * 1e-5) << u;
+    }
+    EXPECT_NEAR(distances[1], distances[0], distances[0] * 1e-5);
+    for (const Rgb colour : {FLOOR, CLEAR, PALETTE[0]}) {
+        const double counted = double(countOf(pictures[0], colour));
+        EXPECT_GT(counted, 100.0);
+        EXPECT_NEAR(double(countOf(pictures[1], colour)), counted, counted * 0.01);
+    }
+}
+
 TEST_F(ViewerGl, AHeightOfZeroGivesAOnePixelViewport)
 {
     viewer.handleMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(200, 0));
@@ -228,13 +259,13 @@ TEST_F(ViewerGl, TheAllocationCounterTellsOursFromTheDriversOwn)
 {
     if (!AllocationCounter::available()) GTEST_SKIP() << "malloc cannot be interposed in this build";
     load(walkingRoot(2));
-    glCallList(viewer.sphereList);  // the driver compiles its shaders at the first draw
+    glCallList(viewer.scene.sphereList);  // the driver compiles its shaders at the first draw
     AllocationCounter counter;
     int* volatile own = new int(1);
     delete own;
     EXPECT_EQ(counter.ours(), 1u);
     EXPECT_EQ(counter.libraries(), 0u);
-    glCallList(viewer.sphereList);  // llvmpipe allocates as it draws
+    glCallList(viewer.scene.sphereList);  // llvmpipe allocates as it draws
     EXPECT_EQ(counter.ours(), 1u);
     EXPECT_GT(counter.libraries(), 0u);
 }

@@ -64,6 +64,7 @@ int MulDiv(int a, int b, int c);
 
 constexpr int FW_NORMAL = 400;
 constexpr DWORD ANSI_CHARSET = 0;
+constexpr DWORD DEFAULT_CHARSET = 1;
 constexpr DWORD OUT_TT_PRECIS = 4;
 constexpr DWORD CLIP_DEFAULT_PRECIS = 0;
 constexpr DWORD ANTIALIASED_QUALITY = 4;
@@ -80,12 +81,13 @@ constexpr DWORD FF_DONTCARE = 0;
 HFONT CreateFontW(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                   DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision, DWORD clipPrecision,
                   DWORD quality, DWORD pitchAndFamily, LPCWSTR faceName);
-// Fonts are the only GDI objects. Selecting returns the previously selected font; selecting null
-// puts the device context back to its initial state of no font. Null (and nothing changes) for a
-// null context or an object that is not a font. As on Windows, a font still selected into a device
-// context must not be deleted.
+// Fonts and bitmaps are the only GDI objects. Selecting a font returns the previously selected one;
+// selecting null puts the device context back to its initial state of no font. A bitmap goes only
+// into a memory device context, and selecting it returns the previous bitmap (null at first). Null
+// (and nothing changes) for a null context or another object. As on Windows, an object still
+// selected into a device context must not be deleted.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
-BOOL DeleteObject(HGDIOBJ object);  // FALSE for anything but a font
+BOOL DeleteObject(HGDIOBJ object);  // FALSE for anything but a font or a bitmap
 
 // Renders the glyphs of code points first .. first + count - 1 of the selected font, in monochrome,
 // into the display lists listBase .. listBase + count - 1: each glBitmap's origin puts the glyph on
@@ -94,6 +96,66 @@ BOOL DeleteObject(HGDIOBJ object);  // FALSE for anything but a font
 // the pixel-store state is left as it was. FALSE when no font is selected or a glyph failed (its
 // list is then empty).
 BOOL wglUseFontBitmapsW(HDC dc, DWORD first, DWORD count, DWORD listBase);
+
+// ---- Bitmaps in memory, and text drawn into them --------------------------------------------------
+
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // negative: the top row comes first
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+constexpr DWORD BI_RGB = 0;
+constexpr UINT DIB_RGB_COLORS = 0;
+
+using COLORREF = DWORD;
+constexpr COLORREF RGB(BYTE red, BYTE green, BYTE blue)
+{
+    return COLORREF{red} | (COLORREF{green} << 8) | (COLORREF{blue} << 16);
+}
+constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+constexpr DWORD NONANTIALIASED_QUALITY = 3;
+
+// A memory device context, of no window: text is drawn into the bitmap selected into it. The
+// argument is not used (the screen's format is the only one).
+HDC CreateCompatibleDC(HDC dc);
+// Frees a memory device context; the objects selected into it stay and may be deleted after it.
+BOOL DeleteDC(HDC dc);
+// A device-independent bitmap of 32 bits a pixel (bytes blue, green, red, unused) without
+// compression, zero-filled, top row first when biHeight is negative; *bits receives its pixels,
+// which live until DeleteObject. Every other format, a file mapping or a size beyond 2^31 bytes
+// gives null. The device context is not used.
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+// Text is always drawn as TRANSPARENT draws it (the glyphs alone); the mode is kept and returned.
+int SetBkMode(HDC dc, int mode);
+// The colour text is drawn in from now on; the previous one, or CLR_INVALID for a null context.
+COLORREF SetTextColor(HDC dc, COLORREF colour);
+// Draws count UTF-16 units in the selected font into the bitmap selected into the memory device
+// context: the character cell's top-left corner at (x, y) (TA_TOP | TA_LEFT), glyphs in monochrome
+// at their advance widths (no kerning, as DrawTextW measures), clipped to the bitmap. FALSE without
+// a font or a bitmap.
+BOOL TextOutW(HDC dc, int x, int y, LPCWSTR text, int count);
+// Drawing is never batched: nothing to wait for.
+BOOL GdiFlush();
 
 constexpr UINT DT_TOP = 0x0000;
 constexpr UINT DT_LEFT = 0x0000;
