@@ -11,6 +11,9 @@ set(CMAKE_RC_COMPILER ${VEXO_MINGW_TRIPLET}-windres)
 # Libraries and headers come from the mingw-w64 tree and from the dependencies built for it
 # (installed under VEXO_WINDOWS_DEPS); build tools from the host.
 set(CMAKE_FIND_ROOT_PATH /usr/${VEXO_MINGW_TRIPLET} ${VEXO_WINDOWS_DEPS})
+# CMake reads this file again for each of its test compilations; they must see the same folder, or
+# the environment below would point pkg-config at /lib/pkgconfig for the rest of the configuration.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VEXO_WINDOWS_DEPS)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
