@@ -23,12 +23,7 @@ while [ $# -gt 0 ]; do
     *) file=$1; shift ;;
   esac
 done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-if [ -z "$file" ]; then
-  file=$scratch/large.bvh
-  "$build/bench/load_benchmark" --write "$file" >/dev/null
-fi
+source "$here/large_motion.sh"
 
 # The folder: motions cut from the large one, 50 KB to 3 MB, in a few subfolders.
 /usr/bin/python3 - "$file" "$files" "$scratch/motions" <<'PY'

@@ -15,12 +15,7 @@ while [ $# -gt 0 ]; do
     *) file=$1; shift ;;
   esac
 done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-if [ -z "$file" ]; then
-  file=$scratch/large.bvh
-  "$build/bench/load_benchmark" --write "$file" >/dev/null
-fi
+source "$here/large_motion.sh"
 
 python3 - "$build/shell/vexo" "$rounds" "$file" <<'PY'
 import os, resource, statistics, subprocess, sys, time

@@ -19,13 +19,8 @@ while [ $# -gt 0 ]; do
     *) file=$1; shift ;;
   esac
 done
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
 unset DISPLAY WAYLAND_DISPLAY
-if [ -z "$file" ]; then
-  file=$scratch/large.bvh
-  "$build/bench/load_benchmark" --write "$file" >/dev/null
-fi
+source "$here/large_motion.sh"
 # The first frames of the large motion, up to about 10 MB, with its Frames: line to match.
 small=$scratch/small.bvh
 awk -v limit=10000000 '
