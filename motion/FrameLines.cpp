@@ -99,15 +99,10 @@ int FrameLines::threadsFor(size_t bytes, int available, size_t shareBytes)
 
 FrameLines::FrameLines(const FileView& view, const char* text, const char* end, std::int32_t frames, int threads,
                        size_t shareBytes)
-    : view(view), text(text), textEnd(end), frames(frames)
+    : view(view), textEnd(end), frames(frames),
+      cuts(text, end, std::clamp(threads, 1, MAX_THREADS), std::clamp<size_t>(shareBytes, 1, SHARE_BYTES)),
+      shareCount(cuts.count())
 {
-    const auto bytes = static_cast<size_t>(end - text);
-    shareBytes = std::clamp<size_t>(shareBytes, 1, SHARE_BYTES);
-    // Enough shares that none is longer than shareBytes (but for where its last line ends), at least
-    // one a thread, and no more than the text has bytes (see shareStart).
-    const size_t cuts = bytes / shareBytes + (bytes % shareBytes != 0);
-    shareCount = static_cast<std::int64_t>(std::min(std::max({cuts, size_t(std::clamp(threads, 1, MAX_THREADS)), size_t{1}}),
-                                                    std::max<size_t>(bytes, 1)));
     this->threads = static_cast<int>(std::min<std::int64_t>(std::clamp(threads, 1, MAX_THREADS), shareCount));
 }
 
@@ -119,8 +114,8 @@ bool FrameLines::read(float* values, std::int32_t channels)
         Share& share = shares[index];
         // Found by the thread that takes the share, not all up front: a page of the text once touched
         // stays in the process's memory (on some systems with megabytes around it) until released.
-        share.begin = shareStart(index);
-        share.end = cut(index + 1);
+        share.begin = cuts.start(index);
+        share.end = cuts.cut(index + 1);
         FoundLine found[KEPT_LINES];  // the first lines counted, kept for converting them right after
         const int kept = countShare(share, found);
         std::int64_t firstFrame;
@@ -177,30 +172,6 @@ void FrameLines::runOnShares(const Work& work)
     runWorkers(threads, [&](int) {
         for (std::int64_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
     });
-}
-
-// The text cut evenly: cut(0) is its start, cut(shareCount) its end.
-const char* FrameLines::cut(std::int64_t index) const
-{
-    // bytes * index / shareCount, in parts whose products stay small (the remainder is below shareCount).
-    const auto bytes = static_cast<size_t>(textEnd - text), count = static_cast<size_t>(shareCount);
-    return text + bytes / count * size_t(index) + bytes % count * size_t(index) / count;
-}
-
-// A share holds the lines that start between its cut and the next (the last of them may run past
-// the next cut, and past many when it is long): it begins at the first of them, or at the next cut
-// when there is none. Finding it looks at the byte before the cut, which is in the text (there are
-// no more shares than bytes, so every cut but the first lies at least one byte in), and no further
-// than the next cut, so finding every share's start reads the text once whatever its lines' lengths.
-const char* FrameLines::shareStart(std::int64_t index) const
-{
-    const char* from = cut(index);
-    const char* next = cut(index + 1);
-    if (index == 0) return from;  // the text starts a line
-    assert(from > text);
-    if (from[-1] == '\n') return from;
-    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', static_cast<size_t>(next - from)));
-    return lf != nullptr ? lf + 1 : next;
 }
 
 // Counts the share's lines, keeping the first KEPT_LINES of them in kept; returns how many it kept.

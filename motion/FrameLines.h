@@ -8,6 +8,7 @@
 
 #include "motion/FileView.h"
 #include "motion/LineReader.h"
+#include "motion/TextShares.h"
 
 // Converts the values of one frame line into row[0..channels): its tokens, separated by spaces and
 // tabs, each as (float)atof. The line's text ends at its first NUL; channels it holds no value for
@@ -104,16 +105,14 @@ private:
     bool firstFrameOf(std::int64_t index, std::int64_t& firstFrame);
     void convertShare(Share& share, std::int64_t firstFrame, float* values, std::int32_t channels, const FoundLine* kept,
                       int keptCount);
-    const char* cut(std::int64_t index) const;
-    const char* shareStart(std::int64_t index) const;
     void release(Share& share);
 
     const FileView& view;
-    const char* text;
     const char* textEnd;
     std::int32_t frames;
-    int threads;
+    TextShares cuts;
     std::int64_t shareCount;
+    int threads;
     std::unique_ptr<Share[]> shares;
     // Shares [0, numbered) have their first frame; numbering stops after a line too long.
     std::mutex numbering;

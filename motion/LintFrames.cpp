@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "motion/LintValues.h"
+#include "motion/TextShares.h"
 #include "motion/TokenMasks.h"
 #include "platform/Workers.h"
 
 namespace {
 
-constexpr size_t MAX_SHARES = 256;
 constexpr int MAX_THREADS = 64;
 
 // Bytes a line's text is looked at past where a token starts; a line nearer the text's end than this
@@ -159,28 +159,26 @@ private:
     FrameFindings& found;
 };
 
-// A piece of the text that starts at a line start, and what was found in it.
+// The lines that start in a piece of the text, and what was found in them.
 struct Share {
-    const char* begin = nullptr;
-    const char* end = nullptr;
+    const char* begin = nullptr;  // its first line
+    const char* end = nullptr;    // its lines start before this; the last may run past it
     std::int64_t lines = 0;
+    std::int64_t firstIndex = 0;
     FrameFindings found;
 };
 
 class FrameLook {
 public:
-    FrameLook(const FrameText& text, const Skeleton& skeleton, FrameSharing sharing) : text(text), skeleton(skeleton)
+    FrameLook(const FrameText& text, const Skeleton& skeleton, FrameSharing sharing)
+        : text(text), skeleton(skeleton), threads(threadsFor(text, sharing)),
+          cuts(text.begin, text.end, threads, threads == 1 ? std::max<size_t>(bytesOf(text), 1) : sharing.shareBytes),
+          shares(size_t(cuts.count()))
     {
         addChannels(skeleton.root, owners);
         for (std::int32_t k = 0; k < std::int32_t(owners.size()); ++k) {
             if (isRotation(owners[size_t(k)].channel->kind)) rotations.push_back(k);
         }
-        // Shares of about shareBytes: large enough that handing them to threads costs nothing, small
-        // enough that one is still in the processor's cache from counting its lines to looking at them.
-        const size_t bytes = size_t(text.end - text.begin), worth = bytes / sharing.shareBytes;
-        const size_t available = size_t(sharing.threads > 0 ? sharing.threads : usableProcessors());
-        threads = int(std::clamp<size_t>(std::min(available, worth), 1, MAX_THREADS));
-        shares.resize(threads == 1 ? 1 : std::clamp<size_t>(worth, size_t(threads), MAX_SHARES));
     }
 
     void look(Findings& found)
@@ -190,11 +188,12 @@ public:
         // once touched stays in the process's memory (on some systems with megabytes around it) until
         // released.
         runOnShares([&](Share& share, size_t index) {
-            share.begin = shareStart(index);
-            share.end = shareStart(index + 1);
+            share.begin = cuts.start(std::int64_t(index));
+            share.end = cuts.cut(std::int64_t(index + 1));
             if (shares.size() > 1) countLines(share);
         });
-        runOnShares([&](Share& share, size_t) { lookAt(share, firstIndexOf(share)); });
+        for (size_t i = 1; i < shares.size(); ++i) shares[i].firstIndex = shares[i - 1].firstIndex + shares[i - 1].lines;
+        runOnShares([&](Share& share, size_t) { lookAt(share); });
         FrameFindings all;
         for (const Share& share : shares) {
             for (size_t code = 0; code < all.size(); ++code) {
@@ -211,14 +210,23 @@ public:
     }
 
 private:
-    // Shares start at line starts: the first one at or after an even cut of the text.
-    const char* shareStart(size_t index) const
+    static size_t bytesOf(const FrameText& text) { return size_t(text.end - text.begin); }
+
+    // Shares of about shareBytes: large enough that handing them to threads costs nothing, small
+    // enough that one is still in the processor's cache from counting its lines to looking at them.
+    static int threadsFor(const FrameText& text, FrameSharing sharing)
     {
-        if (index == 0) return text.begin;
-        if (index == shares.size()) return text.end;
-        const char* cut = text.begin + size_t(text.end - text.begin) / shares.size() * index;
-        const auto* lf = static_cast<const char*>(std::memchr(cut - 1, '\n', size_t(text.end - cut + 1)));
-        return lf != nullptr ? lf + 1 : text.end;
+        const size_t worth = bytesOf(text) / sharing.shareBytes;
+        const size_t available = size_t(sharing.threads > 0 ? sharing.threads : usableProcessors());
+        return int(std::clamp<size_t>(std::min(available, worth), 1, MAX_THREADS));
+    }
+
+    // Where the line at p ends (its line feed, or the text's end), and where the next one starts.
+    const char* lineEnd(const char* p, const char*& next) const
+    {
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(text.end - p)));
+        next = lf != nullptr ? lf + 1 : text.end;
+        return lf != nullptr ? lf : text.end;
     }
 
     template <typename Work>
@@ -233,28 +241,23 @@ private:
     void countLines(Share& share) const
     {
         PassedPages passedPages(&text.view, share.begin);
-        for (const char* p = share.begin; p != share.end; passedPages.passed(p)) {
-            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(share.end - p)));
+        const char* p = share.begin;
+        for (const char* next; p < share.end; p = next, passedPages.passed(p)) {
+            lineEnd(p, next);
             ++share.lines;
-            p = lf != nullptr ? lf + 1 : share.end;
         }
-        passedPages.passedAll(share.end);
+        passedPages.passedAll(p);
     }
 
-    std::int64_t firstIndexOf(const Share& share) const
-    {
-        std::int64_t index = 0;
-        for (const Share* before = shares.data(); before != &share; ++before) index += before->lines;
-        return index;
-    }
-
-    void lookAt(Share& share, std::int64_t index) const
+    void lookAt(Share& share) const
     {
         LineLook lineLook(skeleton, rotations, share.found);
         PassedPages passedPages(&text.view, share.begin);
-        for (const char* p = share.begin; p != share.end; ++index, passedPages.passed(p)) {
-            const auto* lf = static_cast<const char*>(std::memchr(p, '\n', size_t(share.end - p)));
-            const char* end = lf == nullptr ? share.end : lf > p && lf[-1] == '\r' ? lf - 1 : lf;
+        std::int64_t index = share.firstIndex;
+        const char* p = share.begin;
+        for (const char* next; p < share.end; p = next, ++index, passedPages.passed(p)) {
+            const char* lf = lineEnd(p, next);
+            const char* end = lf != text.end && lf > p && lf[-1] == '\r' ? lf - 1 : lf;
             if (const void* nul = std::memchr(p, '\0', size_t(end - p))) end = static_cast<const char*>(nul);
             if (size_t(text.end - end) < BLOCK) {
                 std::string last(p, end);
@@ -263,9 +266,8 @@ private:
             } else {
                 lineLook.line(p, end, index);
             }
-            p = lf != nullptr ? lf + 1 : share.end;
         }
-        passedPages.passedAll(share.end);
+        passedPages.passedAll(p);
     }
 
     std::string message(LintCode code, const FrameFound& f) const
@@ -301,6 +303,7 @@ private:
     std::vector<ChannelOwner> owners;  // by channel, in row order
     std::vector<std::int32_t> rotations;
     int threads;
+    TextShares cuts;
     std::vector<Share> shares;
 };
 
