@@ -29,9 +29,9 @@ protected:
     void TearDown() override { std::filesystem::remove(picture); }
 
     // The window's client area: its one child window, the OpenGL view under the menu bar.
-    GuiSession::Geometry clientArea(const std::string& window)
+    GuiSession::Geometry clientArea(const std::string& id)
     {
-        const std::string tree = gui.run({"xwininfo", "-children", "-id", window});
+        const std::string tree = gui.run({"xwininfo", "-children", "-id", id});
         GuiSession::Geometry area;
         const size_t child = tree.find("1 child:");
         const size_t size = tree.find("): ()", child);
@@ -41,6 +41,19 @@ protected:
                     &area.x, &area.y);
         return area;
     }
+
+    // Starts the program with these arguments and gives its window's client area once it shows (no
+    // area when it did not).
+    GuiSession::Geometry startShown(const std::vector<std::string>& arguments)
+    {
+        gui.start(arguments);
+        window = gui.findWindow("VEXO");
+        if (window.empty()) return {};
+        std::this_thread::sleep_for(500ms);
+        return clientArea(window);
+    }
+
+    Pixels capture(const GuiSession::Geometry& area) { return gui.capture(area.x, area.y, area.width, area.height); }
 
     // The snapshot's pixels as 0xRRGGBB (empty when it was not written).
     Pixels snapshot(const GuiSession::Geometry& area, int frame, const std::string& options = "")
@@ -68,6 +81,7 @@ protected:
     }
 
     GuiSession gui{1024, 768, 120};
+    std::string window;
     std::filesystem::path picture;
 };
 
@@ -75,14 +89,10 @@ protected:
 
 TEST_F(SnapshotGui, IsTheWindowsClientAreaPixelForPixel)
 {
-    gui.start({VEXO_BINARY, SAMPLE.string()});
-    const std::string window = gui.findWindow("VEXO");
-    ASSERT_FALSE(window.empty());
-    std::this_thread::sleep_for(500ms);
-    const GuiSession::Geometry area = clientArea(window);
-    ASSERT_GT(area.width * area.height, 0) << "no client area found";
+    const GuiSession::Geometry area = startShown({VEXO_BINARY, SAMPLE.string()});
+    ASSERT_GT(area.width * area.height, 0) << "no window or client area found";
 
-    const Pixels first = gui.capture(area.x, area.y, area.width, area.height);
+    const Pixels first = capture(area);
     EXPECT_EQ(differing(snapshot(area, 1), first), 0u);
 
     gui.focus(window);
@@ -90,28 +100,24 @@ TEST_F(SnapshotGui, IsTheWindowsClientAreaPixelForPixel)
     for (int i = 0; i < 5; ++i) {
         gui.xdotool({"key", "x"});
         // Presses that reach the viewer in one idle pass make one step: each step shows before the next press.
-        Pixels now = gui.capture(area.x, area.y, area.width, area.height);
+        Pixels now = capture(area);
         for (int poll = 0; poll < 50 && differing(now, shown) == 0; ++poll) {
             std::this_thread::sleep_for(100ms);
-            now = gui.capture(area.x, area.y, area.width, area.height);
+            now = capture(area);
         }
         shown = now;
     }
     std::this_thread::sleep_for(300ms);
-    const Pixels stepped = gui.capture(area.x, area.y, area.width, area.height);
+    const Pixels stepped = capture(area);
     EXPECT_NE(differing(stepped, first), 0u);
     EXPECT_EQ(differing(snapshot(area, 6), stepped), 0u) << "five single steps: frame 6";
 }
 
 TEST_F(SnapshotGui, FitAndUpPlaceTheWindowsCameraAsTheyPlaceTheSnapshots)
 {
-    gui.start({VEXO_BINARY, "--fit", "--up", "z", SAMPLE.string()});
-    const std::string window = gui.findWindow("VEXO");
-    ASSERT_FALSE(window.empty());
-    std::this_thread::sleep_for(500ms);
-    const GuiSession::Geometry area = clientArea(window);
-    ASSERT_GT(area.width * area.height, 0) << "no client area found";
-    const Pixels shown = gui.capture(area.x, area.y, area.width, area.height);
+    const GuiSession::Geometry area = startShown({VEXO_BINARY, "--fit", "--up", "z", SAMPLE.string()});
+    ASSERT_GT(area.width * area.height, 0) << "no window or client area found";
+    const Pixels shown = capture(area);
     EXPECT_EQ(differing(snapshot(area, 1, "--fit --up z "), shown), 0u);
     EXPECT_NE(differing(snapshot(area, 1), shown), 0u);
 }
