@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "commands/Commands.h"
+#include "commands/FolderWalk.h"
 #include "motion/BvhNumbers.h"
 #include "resources/WideText.h"
 
@@ -253,10 +254,7 @@ const Qualifier* qualifier(WideTextView argument)
 
 bool exportsOneArchive(LPCWSTR output)
 {
-    constexpr WideTextView EXTENSION = TEXT(".npz");
-    const WideTextView name = output;
-    return name.size() > EXTENSION.size() &&
-           lstrcmpiW(WideText(name.substr(name.size() - EXTENSION.size())).c_str(), EXTENSION.data()) == 0;
+    return hasExtension(output, TEXT(".npz"));
 }
 
 std::string toUtf8(LPCWSTR text)
@@ -293,9 +291,14 @@ CommandLine CommandLine::parse(int count, LPWSTR* arguments)
     return line;
 }
 
+std::string frameBeyondLastText(const char* option, std::int32_t frame, std::int32_t last)
+{
+    return std::string(option) + " " + std::to_string(frame) + " is beyond the last frame (" + std::to_string(last) + ")";
+}
+
 int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last)
 {
-    std::fprintf(stderr, "vexo: %s %d is beyond the last frame (%d)\n", option, frame, last);
+    std::fprintf(stderr, "vexo: %s\n", frameBeyondLastText(option, frame, last).c_str());
     return 2;
 }
 

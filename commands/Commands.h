@@ -1,13 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win32.h"
 #include "resources/Image.h"
 #include "commands/CommandLine.h"
 
-// The usage error for a frame the motion does not have: its line on stderr, and 2.
+// The usage error for a frame the motion does not have: its line on stderr, and 2. The text alone,
+// "--to 9 is beyond the last frame (8)", for a message about one file of many.
 int frameBeyondLast(const char* option, std::int32_t frame, std::int32_t last);
+std::string frameBeyondLastText(const char* option, std::int32_t frame, std::int32_t last);
 
 // The end of a picture command: the picture drawn written to output as PNG, 0; or its one line on
 // stderr, and 1, when it could not be drawn (out of memory) or written.

@@ -89,7 +89,7 @@ private:
             Quaternion q;
             for (std::int32_t i = 0; i < listed.joint->channelCount; ++i) {
                 const ChannelKind kind = listed.joint->channels[i].kind;
-                if (kind >= Xrotation && kind <= Zrotation) q.turn(kind, values[listed.firstChannel + i]);
+                if (isRotation(kind)) q.turn(kind, values[listed.firstChannel + i]);
             }
             *out++ = float(q.w);
             *out++ = float(q.x);
@@ -105,7 +105,7 @@ private:
             float t[3] = {listed.joint->offset[0], listed.joint->offset[1], listed.joint->offset[2]};
             for (std::int32_t i = 0; i < listed.joint->channelCount; ++i) {
                 const ChannelKind kind = listed.joint->channels[i].kind;
-                if (kind >= Xposition && kind <= Zposition) t[kind - Xposition] += values[listed.firstChannel + i];
+                if (isPosition(kind)) t[kind - Xposition] += values[listed.firstChannel + i];
             }
             out = std::copy_n(t, 3, out);
         }
@@ -247,9 +247,8 @@ int exportOneArchive(const CommandLine& line)
 WideText archivePath(LPCWSTR directory, const WideText& relative)
 {
     constexpr WideTextView BVH = TEXT(".bvh");
-    const size_t stem = relative.size() > BVH.size() ? relative.size() - BVH.size() : relative.size();
-    const bool bvh = lstrcmpiW(relative.c_str() + stem, BVH.data()) == 0;
-    return joinPath(directory, relative.substr(0, bvh ? stem : relative.size()) + TEXT(".npz"));
+    const size_t stem = hasExtension(relative, BVH) ? relative.size() - BVH.size() : relative.size();
+    return joinPath(directory, relative.substr(0, stem) + TEXT(".npz"));
 }
 
 // The folders of a relative path (joined with the platform's separator) below directory, made
@@ -294,8 +293,7 @@ std::string exportFile(const CommandLine& line, const MotionFile& file, const Ex
     const Skeleton& skeleton = motion.skeleton();
     const FrameChoice choice = chooseFrames(line, skeleton.frameCount);
     if (choice.beyond != nullptr) {
-        return "vexo: " + toUtf8(file.path.c_str()) + ": " + choice.beyond + " " + std::to_string(choice.frame) +
-               " is beyond the last frame (" + std::to_string(skeleton.frameCount) + ")";
+        return "vexo: " + toUtf8(file.path.c_str()) + ": " + frameBeyondLastText(choice.beyond, choice.frame, skeleton.frameCount);
     }
     if (!ensureFolders(line.output, file.relative)) {
         return "vexo: cannot make the folders of " + toUtf8(planned.archive.c_str());

@@ -25,15 +25,6 @@ bool isFolder(DWORD attributes)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool isBvhName(WideTextView name)
-{
-    constexpr WideTextView EXTENSION = TEXT(".bvh");
-    if (name.size() <= EXTENSION.size()) return false;
-    const WideTextView tail = name.substr(name.size() - EXTENSION.size());
-    return std::equal(tail.begin(), tail.end(), EXTENSION.begin(),
-                      [](WCHAR c, WCHAR lower) { return (c >= 'A' && c <= 'Z' ? WCHAR(c + ('a' - 'A')) : c) == lower; });
-}
-
 std::uint64_t sizeOf(const WIN32_FIND_DATAW& entry)
 {
     return std::uint64_t{entry.nFileSizeHigh} << 32 | entry.nFileSizeLow;
@@ -71,7 +62,7 @@ public:
                 if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
                     walkFolder(joinPath(folder, name), joinPath(prefix, name));
                 }
-            } else if (isBvhName(name)) {
+            } else if (hasExtension(name, TEXT(".bvh"))) {
                 walk.files.push_back({joinPath(folder, name), joinPath(prefix, name), sizeOf(entry)});
             }
         }
@@ -97,6 +88,14 @@ private:
 };
 
 }  // namespace
+
+bool hasExtension(WideTextView name, WideTextView extension)
+{
+    if (name.size() <= extension.size()) return false;
+    const WideTextView tail = name.substr(name.size() - extension.size());
+    return std::equal(tail.begin(), tail.end(), extension.begin(),
+                      [](WCHAR c, WCHAR lower) { return (c >= 'A' && c <= 'Z' ? WCHAR(c + ('a' - 'A')) : c) == lower; });
+}
 
 bool ensureDirectory(LPCWSTR directory)
 {

@@ -42,6 +42,9 @@ int readerThreadsFor(const std::vector<MotionFile>& files);
 // leave the other workers waiting. What a slot holds for a file is a few lines of text.
 constexpr int FILES_AHEAD_PER_WORKER = 16;
 
+// Whether name is something followed by extension (given in lower case, ".bvh"), in any case.
+bool hasExtension(WideTextView name, WideTextView extension);
+
 // The directory, made when it is missing (its parent must exist); false when it cannot be, or a file
 // has its name. Several threads may ask for the same one.
 bool ensureDirectory(LPCWSTR directory);

@@ -20,7 +20,7 @@ std::string rotationOrder(const Joint& joint)
     std::string order;
     for (std::int32_t i = 0; i < joint.channelCount; ++i) {
         const ChannelKind kind = joint.channels[i].kind;
-        if (kind >= Xrotation && kind <= Zrotation) order += char('X' + (kind - Xrotation));
+        if (isRotation(kind)) order += char('X' + (kind - Xrotation));
     }
     return order;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "commands/Commands.h"
+#include "commands/FolderWalk.h"
 #include "commands/OffscreenViewer.h"
 #include "commands/PictureHandoff.h"
 #include "commands/PngFolderWriter.h"
@@ -25,12 +26,8 @@ enum class Output { Folder, Gif, Mp4 };
 // The output's kind, by its extension in any case: a GIF or MP4 file, else a folder of PNGs.
 Output outputKind(LPCWSTR path)
 {
-    WideText name(path);
-    for (WCHAR& c : name) {
-        if (c >= 'A' && c <= 'Z') c = WCHAR(c - 'A' + 'a');
-    }
-    if (name.ends_with(TEXT(".gif"))) return Output::Gif;
-    if (name.ends_with(TEXT(".mp4"))) return Output::Mp4;
+    if (hasExtension(path, TEXT(".gif"))) return Output::Gif;
+    if (hasExtension(path, TEXT(".mp4"))) return Output::Mp4;
     return Output::Folder;
 }
 

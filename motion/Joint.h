@@ -15,6 +15,16 @@ enum ChannelKind : std::uint32_t {
     Zrotation = 6,
 };
 
+inline bool isPosition(ChannelKind kind)
+{
+    return kind >= Xposition && kind <= Zposition;
+}
+
+inline bool isRotation(ChannelKind kind)
+{
+    return kind >= Xrotation && kind <= Zrotation;
+}
+
 struct Channel {
     ChannelKind kind;
     char* name;  // owned; the token exactly as written in the file

@@ -80,11 +80,6 @@ void addChannels(const Joint* joint, std::vector<ChannelOwner>& owners)
     for (const Joint* child = joint->firstChild; child != nullptr; child = child->nextSibling) addChannels(child, owners);
 }
 
-bool isRotation(ChannelKind kind)
-{
-    return kind == Xrotation || kind == Yrotation || kind == Zrotation;
-}
-
 // Looks at lines one at a time beside the skeleton's rows.
 class LineLook {
 public:
