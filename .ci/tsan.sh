@@ -16,13 +16,13 @@ check=tsan
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VEXO_TSAN_BUILD:-$repo/build/tsan}"
 source "$repo/.ci/checked-build.sh"
-flags="-fsanitize=thread -fno-omit-frame-pointer -O1 -g"
+flags="-fsanitize=thread -fno-omit-frame-pointer -O1"
 
 step configure cmake -S "$repo" -B "$build" "${generator[@]}" \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER="$cc" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
   -DVEXO_BUILD_TESTS=ON -DVEXO_BUILD_BENCH=OFF
-step build cmake --build "$build" -j "$jobs" --target motion_tests platform_core_tests commands_tests vexo
+step build cmake --build "$build" -j "$jobs" --target motion_tests platform_core_tests commands_tests
 
 # A report ends the test program (and vexo run by a test) with a failure. The suppressions name
 # third-party libraries only.

@@ -18,7 +18,9 @@ command -v ffmpeg >/dev/null || { echo "clips.sh: needs ffmpeg (Debian's ffmpeg 
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 seconds() { local start=$(date +%s%N); "$@" >/dev/null 2>&1; echo $((($(date +%s%N) - start) / 1000000)) | awk '{ print $1 / 1000 }'; }
-rate=$("$vexo" --check "$sample" | sed 's/.*frame_time=//' | awk '{ print 1 / $1 }')
+checked=$("$vexo" --check "$sample")
+rate=$(echo "$checked" | sed 's/.*frame_time=//' | awk '{ print 1 / $1 }')
+frames=$(echo "$checked" | sed -n 's/.* frames=\([0-9]*\) .*/\1/p')
 
 pngs_then_ffmpeg() {
   rm -rf "$scratch/frames"
@@ -34,7 +36,6 @@ for _ in $(seq "$runs"); do
   seconds "$vexo" --render "$scratch/walk.gif" --size "$size" "$sample" >>"$scratch/gif"
 done
 
-frames=$("$vexo" --check "$sample" | sed -n 's/.* frames=\([0-9]*\) .*/\1/p')
 echo "The sample ($frames frames) at $size, seconds (median of $runs runs, taken in turn):"
 printf '  vexo --render OUT.mp4                    %6.2f   %s bytes\n' "$(median <"$scratch/mp4")" "$(stat -c %s "$scratch/walk.mp4")"
 printf '  vexo --render DIR, then ffmpeg (libx264) %6.2f   %s bytes\n' "$(median <"$scratch/baseline")" "$(stat -c %s "$scratch/baseline.mp4")"

@@ -18,7 +18,7 @@ done
 source "$here/large_motion.sh"
 
 python3 - "$build/shell/vexo" "$rounds" "$file" <<'PY'
-import os, resource, statistics, subprocess, sys, time
+import os, statistics, subprocess, sys, time
 vexo, rounds, large = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 one_core = ["taskset", "-c", "0"]
 variants = [
