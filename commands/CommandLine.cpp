@@ -257,15 +257,6 @@ bool exportsOneArchive(LPCWSTR output)
     return hasExtension(output, TEXT(".npz"));
 }
 
-std::string toUtf8(LPCWSTR text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
-    bytes.pop_back();  // the terminator
-    return bytes;
-}
-
 CommandLine CommandLine::parse(int count, LPWSTR* arguments)
 {
     CommandLine line;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32.h"
+#include "resources/WideText.h"
 #include "viewer/Scene.h"
 
 // The options of the command line. Arguments that begin with "--" are options, "--" ends them; the
@@ -48,6 +49,3 @@ int runCommand(const CommandLine& commandLine);
 // Whether --export writes one archive to output (its name ends in .npz, in any case) rather than a
 // directory of them.
 bool exportsOneArchive(LPCWSTR output);
-
-// UTF-8 form of a UTF-16 text, for messages and output.
-std::string toUtf8(LPCWSTR text);

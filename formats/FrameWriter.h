@@ -26,6 +26,9 @@ struct Clip {
 //     if (!writer.finish()) fail(writer.failure());
 class FrameWriter {
 public:
+    FrameWriter() = default;
+    FrameWriter(const FrameWriter&) = delete;  // a writer holds its open output
+    FrameWriter& operator=(const FrameWriter&) = delete;
     virtual ~FrameWriter() = default;
 
     virtual bool open(LPCWSTR path, const Clip& clip) = 0;

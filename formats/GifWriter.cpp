@@ -10,6 +10,7 @@
 
 namespace {
 
+constexpr int MIN_DELAY = 2;      // centiseconds: players show shorter delays as 10
 constexpr int MAX_DELAY = 65535;  // a GIF delay is 16 bits of centiseconds
 constexpr int PALETTE_SIZE = 256;
 

@@ -18,17 +18,12 @@ struct GifFileType;
 // pictures a second shows each for 3, 3 and 4 cs in turn, one of 120 a second every other picture.
 class GifWriter final : public FrameWriter {
 public:
-    GifWriter() = default;
     ~GifWriter() override;
-    GifWriter(const GifWriter&) = delete;
-    GifWriter& operator=(const GifWriter&) = delete;
 
     bool open(LPCWSTR path, const Clip& clip) override;
     bool wants(std::int64_t index) override;
     bool write(const Image& picture, std::int32_t frame) override;
     bool finish() override;
-
-    static constexpr int MIN_DELAY = 2;  // centiseconds
 
 private:
     // Centiseconds from the clip's start to picture index (to its end for clip.pictures).

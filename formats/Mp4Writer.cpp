@@ -14,6 +14,7 @@ extern "C" {
 #include <string>
 
 #include "platform/Workers.h"
+#include "resources/WideText.h"
 
 namespace {
 
@@ -57,15 +58,6 @@ std::string errorText(int error)
     return text;
 }
 
-std::string utf8Path(LPCWSTR path)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, path, -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, path, -1, bytes.data(), size, nullptr, nullptr);
-    bytes.pop_back();  // the terminator
-    return bytes;
-}
-
 // Makes the frame's odd last column or row a copy of the one before it: the converter fills only
 // the picture's own width x height of the luma plane (the chroma planes round up and are whole).
 void padToEven(AVFrame& frame, std::int32_t width, std::int32_t height)
@@ -81,11 +73,6 @@ void padToEven(AVFrame& frame, std::int32_t width, std::int32_t height)
 }  // namespace
 
 Mp4Writer::~Mp4Writer()
-{
-    release();
-}
-
-void Mp4Writer::release()
 {
     if (format != nullptr) {
         avio_closep(&format->pb);
@@ -166,7 +153,7 @@ bool Mp4Writer::open(LPCWSTR path, const Clip& clip)
     frame->height = encoder->height;
     if (converter == nullptr || av_frame_get_buffer(frame, 0) < 0) return fail("out of memory");
     // "file:" keeps a name with a colon in it from being read as a protocol.
-    result = avio_open(&format->pb, ("file:" + utf8Path(path)).c_str(), AVIO_FLAG_WRITE);
+    result = avio_open(&format->pb, ("file:" + toUtf8(path)).c_str(), AVIO_FLAG_WRITE);
     if (result < 0) return failAv(result);
     result = avformat_write_header(format, nullptr);
     return result >= 0 || failAv(result);

@@ -21,10 +21,7 @@ struct SwsContext;
 // libopenh264 (BSD-licensed, the one built into the Windows program).
 class Mp4Writer final : public FrameWriter {
 public:
-    Mp4Writer() = default;
     ~Mp4Writer() override;
-    Mp4Writer(const Mp4Writer&) = delete;
-    Mp4Writer& operator=(const Mp4Writer&) = delete;
 
     bool open(LPCWSTR path, const Clip& clip) override;
     bool write(const Image& picture, std::int32_t frame) override;
@@ -35,7 +32,6 @@ private:
     bool failAv(int error);
     // Hands the encoder frame (null: the end) and writes every packet it gives back.
     bool encode(const AVFrame* frame);
-    void release();
 
     AVFormatContext* format = nullptr;
     AVStream* stream = nullptr;
