@@ -13,11 +13,6 @@
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 // Token starts are found a SCAN_BLOCK at a time from the line's start, so the last block reads up to
 // SCAN_BLOCK - 1 bytes past the line's end; a number that starts on the line's last byte reads
 // DECIMAL_WINDOW - 1 bytes past it.
@@ -101,14 +96,13 @@ FrameLines::FrameLines(const FileView& view, const char* text, const char* end, 
                        size_t shareBytes)
     : view(view), textEnd(end), frames(frames),
       cuts(text, end, std::clamp(threads, 1, MAX_THREADS), std::clamp<size_t>(shareBytes, 1, SHARE_BYTES)),
-      shareCount(cuts.count())
+      threads(static_cast<int>(std::min<std::int64_t>(std::clamp(threads, 1, MAX_THREADS), cuts.count())))
 {
-    this->threads = static_cast<int>(std::min<std::int64_t>(std::clamp(threads, 1, MAX_THREADS), shareCount));
 }
 
 bool FrameLines::read(float* values, std::int32_t channels)
 {
-    shares.reset(new (std::nothrow) Share[static_cast<size_t>(shareCount)]);
+    shares.reset(new (std::nothrow) Share[static_cast<size_t>(cuts.count())]);
     if (shares == nullptr) return false;
     runOnShares([&](std::int64_t index) {
         Share& share = shares[index];
@@ -134,11 +128,10 @@ bool FrameLines::read(float* values, std::int32_t channels)
     runOnShares([&](std::int64_t index) {
         std::int64_t firstFrame;
         if (!shares[index].converted && firstFrameOf(index, firstFrame)) {
-            shares[index].convertedLater = true;
             convertShare(shares[index], firstFrame, values, channels, nullptr, 0);
         }
     });
-    return std::none_of(shares.get(), shares.get() + shareCount, [](const Share& share) { return share.failed; });
+    return std::none_of(shares.get(), shares.get() + cuts.count(), [](const Share& share) { return share.failed; });
 }
 
 // Gives every share whose predecessors are all counted the number of its first frame, in order, up to
@@ -146,7 +139,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
 void FrameLines::numberCountedShares()
 {
     const std::lock_guard hold(numbering);
-    for (; numbered < shareCount && shares[numbered].counted.load(std::memory_order_acquire); ++numbered) {
+    for (; numbered < cuts.count() && shares[numbered].counted.load(std::memory_order_acquire); ++numbered) {
         if (numbered > 0 && shares[numbered - 1].tooLong) break;
         shares[numbered].firstFrame = linesNumbered;
         linesNumbered += shares[numbered].lines;
@@ -170,7 +163,7 @@ void FrameLines::runOnShares(const Work& work)
 {
     std::atomic<std::int64_t> next{0};
     runWorkers(threads, [&](int) {
-        for (std::int64_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shareCount;) work(i);
+        for (std::int64_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < cuts.count();) work(i);
     });
 }
 
@@ -198,7 +191,7 @@ int FrameLines::countShare(Share& share, FoundLine* kept)
 
 TextLine FrameLines::lastLine() const
 {
-    for (std::int64_t i = shareCount - 1; i >= 0; --i) {
+    for (std::int64_t i = cuts.count() - 1; i >= 0; --i) {
         if (shares[i].lines > 0) return shares[i].last;
     }
     return {};
@@ -207,10 +200,9 @@ TextLine FrameLines::lastLine() const
 FrameLines::Statistics FrameLines::statistics() const
 {
     Statistics statistics;
-    statistics.shares = shareCount;
-    for (std::int64_t i = 0; shares != nullptr && i < shareCount; ++i) {
+    statistics.shares = cuts.count();
+    for (std::int64_t i = 0; shares != nullptr && i < cuts.count(); ++i) {
         statistics.longestShare = std::max(statistics.longestShare, static_cast<size_t>(shares[i].reach - shares[i].begin));
-        statistics.convertedLater += shares[i].convertedLater;
         statistics.linesPastKept += shares[i].linesPastKept;
         statistics.releasedBytes += shares[i].releasedBytes;
     }

@@ -66,7 +66,6 @@ public:
     struct Statistics {
         std::int64_t shares = 0;
         size_t longestShare = 0;          // bytes its lines span: shareBytes and the rest of a line past the cut
-        std::int64_t convertedLater = 0;   // shares counted before those ahead of them, converted at the end
         std::int64_t linesPastKept = 0;    // lines of shares converted right after counting that it did not keep
         size_t releasedBytes = 0;          // given back to the system, a share at a time
     };
@@ -84,7 +83,6 @@ private:
         std::int64_t firstFrame = -1;      // once numbered (see numberCountedShares)
         bool converted = false;
         bool failed = false;
-        bool convertedLater = false;
         std::int64_t linesPastKept = 0;
         size_t releasedBytes = 0;
     };
@@ -111,7 +109,6 @@ private:
     const char* textEnd;
     std::int32_t frames;
     TextShares cuts;
-    std::int64_t shareCount;
     int threads;
     std::unique_ptr<Share[]> shares;
     // Shares [0, numbered) have their first frame; numbering stops after a line too long.

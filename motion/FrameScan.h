@@ -18,6 +18,12 @@ constexpr size_t DECIMAL_WINDOW = 16;
 // Bytes blanksIn reads: one block of text.
 constexpr size_t SCAN_BLOCK = 64;
 
+// The blanks that separate values (and words of the header): spaces and tabs.
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 namespace decimal {
 
 // 10^e for e from 0 to 16, all exact as doubles; the second row negated, to carry a number's sign.

@@ -3,21 +3,19 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "motion/FrameLines.h"
 #include "motion/LintValues.h"
 #include "motion/TextShares.h"
 #include "motion/TokenMasks.h"
 #include "platform/Workers.h"
 
 namespace {
-
-constexpr int MAX_THREADS = 64;
 
 // Bytes a line's text is looked at past where a token starts; a line nearer the text's end than this
 // is looked at in a copy followed by zeros.
@@ -211,9 +209,8 @@ private:
     // enough that one is still in the processor's cache from counting its lines to looking at them.
     static int threadsFor(const FrameText& text, FrameSharing sharing)
     {
-        const size_t worth = bytesOf(text) / sharing.shareBytes;
-        const size_t available = size_t(sharing.threads > 0 ? sharing.threads : usableProcessors());
-        return int(std::clamp<size_t>(std::min(available, worth), 1, MAX_THREADS));
+        return FrameLines::threadsFor(bytesOf(text), sharing.threads > 0 ? sharing.threads : usableProcessors(),
+                                      sharing.shareBytes);
     }
 
     // Where the line at p ends (its line feed, or the text's end), and where the next one starts.

@@ -3,16 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "motion/FrameScan.h"
 #include "motion/LineReader.h"
 #include "motion/LintFindings.h"
 
 // How the lint pass judges the values of a file and words them in its messages. Internal to BvhLint.
-
-// The blanks that separate words and values, as the reader takes them.
-inline bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 // A line's text as the reader takes it: up to its first NUL.
 std::string_view lineText(const TextLine& line);
