@@ -104,7 +104,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
 {
     shares.reset(new (std::nothrow) Share[static_cast<size_t>(cuts.count())]);
     if (shares == nullptr) return false;
-    runOnShares([&](std::int64_t index) {
+    runOnEach(threads, cuts.count(), [&](std::int64_t index) {
         Share& share = shares[index];
         // Found by the thread that takes the share, not all up front: a page of the text once touched
         // stays in the process's memory (on some systems with megabytes around it) until released.
@@ -125,7 +125,7 @@ bool FrameLines::read(float* values, std::int32_t channels)
     tooLong = lastNumbered.tooLong && linesNumbered < frames;  // the lines after that one were not counted
     foundLines = std::min<std::int64_t>(linesNumbered, frames);
     if (values == nullptr) return true;
-    runOnShares([&](std::int64_t index) {
+    runOnEach(threads, cuts.count(), [&](std::int64_t index) {
         std::int64_t firstFrame;
         if (!shares[index].converted && firstFrameOf(index, firstFrame)) {
             convertShare(shares[index], firstFrame, values, channels, nullptr, 0);
@@ -155,16 +155,6 @@ bool FrameLines::firstFrameOf(std::int64_t index, std::int64_t& firstFrame)
     if (index >= numbered) return false;
     firstFrame = shares[index].firstFrame;
     return firstFrame < frames;
-}
-
-// Runs work(index) for every share, on the threads, each thread taking the next share left.
-template <typename Work>
-void FrameLines::runOnShares(const Work& work)
-{
-    std::atomic<std::int64_t> next{0};
-    runWorkers(threads, [&](int) {
-        for (std::int64_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < cuts.count();) work(i);
-    });
 }
 
 // Counts the share's lines, keeping the first KEPT_LINES of them in kept; returns how many it kept.

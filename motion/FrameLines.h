@@ -96,8 +96,6 @@ private:
     // are found again (one search for a line end each, little next to converting them).
     static constexpr int KEPT_LINES = 1024;
 
-    template <typename Work>
-    void runOnShares(const Work& work);
     int countShare(Share& share, FoundLine* kept);
     void numberCountedShares();
     bool firstFrameOf(std::int64_t index, std::int64_t& firstFrame);

@@ -1,7 +1,6 @@
 #include "motion/LintFrames.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -221,13 +220,11 @@ private:
         return lf != nullptr ? lf : text.end;
     }
 
+    // work(share, index) for every share, on the threads.
     template <typename Work>
     void runOnShares(const Work& work)
     {
-        std::atomic<size_t> next{0};
-        runWorkers(threads, [&](int) {
-            for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < shares.size();) work(shares[i], i);
-        });
+        runOnEach(threads, std::int64_t(shares.size()), [&](std::int64_t i) { work(shares[size_t(i)], size_t(i)); });
     }
 
     void countLines(Share& share) const
