@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -16,21 +17,24 @@ bool names(std::wstring entry, std::wstring folder)
                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool holds(const std::wstring& path, const std::wstring& folder)
+// The entries of a PATH value, empty ones included: "a;;b;" holds a, "", b and "".
+std::vector<std::wstring> entries(const std::wstring& path)
 {
+    std::vector<std::wstring> list;
     for (size_t start = 0; start <= path.size();) {
         const size_t end = std::min(path.find(L';', start), path.size());
-        if (names(path.substr(start, end - start), folder)) return true;
+        list.push_back(path.substr(start, end - start));
         start = end + 1;
     }
-    return false;
+    return list;
 }
 
 }  // namespace
 
 std::wstring withFolder(const std::wstring& path, const std::wstring& folder)
 {
-    if (holds(path, folder)) return path;
+    const std::vector<std::wstring> list = entries(path);
+    if (std::any_of(list.begin(), list.end(), [&](const std::wstring& entry) { return names(entry, folder); })) return path;
     // Always a separator of its own, even after a trailing ';': removing the entry with the
     // separator before it then leaves the trailing ';'.
     return path.empty() ? folder : path + L';' + folder;
@@ -40,15 +44,11 @@ std::wstring withoutFolder(const std::wstring& path, const std::wstring& folder)
 {
     std::wstring kept;
     bool first = true;
-    for (size_t start = 0; start <= path.size();) {
-        const size_t end = std::min(path.find(L';', start), path.size());
-        const std::wstring entry = path.substr(start, end - start);
-        if (!names(entry, folder)) {
-            if (!first) kept += L';';
-            kept += entry;
-            first = false;
-        }
-        start = end + 1;
+    for (const std::wstring& entry : entries(path)) {
+        if (names(entry, folder)) continue;
+        if (!first) kept += L';';
+        kept += entry;
+        first = false;
     }
     return kept;
 }
